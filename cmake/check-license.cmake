@@ -1,0 +1,22 @@
+# Fails the build when License.txt does not add up to the byte sum the
+# program checks at start-up, or is larger than it accepts.
+file(READ "${HEADER}" header)
+string(REGEX MATCH "#define AGREEMENT_SUM ([0-9]+)" _ "${header}")
+set(expected "${CMAKE_MATCH_1}")
+string(REGEX MATCH "#define AGREEMENT_MAX ([0-9]+)" _ "${header}")
+set(limit "${CMAKE_MATCH_1}")
+
+file(READ "${LICENSE}" hex HEX)
+string(LENGTH "${hex}" digits)
+math(EXPR size "${digits} / 2")
+if(size GREATER limit)
+  message(FATAL_ERROR "${LICENSE} has ${size} bytes; the setup accepts at most ${limit}.")
+endif()
+string(REGEX MATCHALL ".." bytes "${hex}")
+set(sum 0)
+foreach(byte IN LISTS bytes)
+  math(EXPR sum "${sum} + 0x${byte}")
+endforeach()
+if(NOT sum EQUAL expected)
+  message(FATAL_ERROR "${LICENSE} sums to ${sum}, but the setup expects ${expected} (AGREEMENT_SUM).")
+endif()

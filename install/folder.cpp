@@ -1,0 +1,106 @@
+// The install folder: the proposed default, and the typed folder checked and created.
+#include "install.h"
+
+static const char *const CurrentVersionChain[] = { "SOFTWARE", "Microsoft", "Windows", "CurrentVersion" };
+
+void DefaultInstallDir(void)
+{
+    HKEY keys[4];
+    int opened = OpenKeyChain(HKEY_LOCAL_MACHINE, CurrentVersionChain, 3, KEY_ENUMERATE_SUB_KEYS, keys);
+    int found = 0;
+
+    if (opened == 3 && RegOpenKeyExA(keys[2], CurrentVersionChain[3], 0, KEY_QUERY_VALUE, &keys[3]) == ERROR_SUCCESS) {
+        opened = 4;
+        // Leave room for the product folder's name and its terminator.
+        DWORD size = INSTALL_DIR_CHARS - sizeof "\\Brindlecast";
+        found = RegQueryValueExA(keys[3], "ProgramFilesDir", NULL, NULL,
+                                 (BYTE *)SetupState.InstallPath, &size) == ERROR_SUCCESS;
+        // A value stored without its terminator must not run on into the rest of the buffer.
+        if (found)
+            SetupState.InstallPath[size] = 0;
+    }
+    CloseKeys(keys, opened);
+    if (found)
+        AppendText(SetupState.InstallPath, FallbackInstallDir + 2);
+    else
+        CopyText(SetupState.InstallPath, FallbackInstallDir);
+}
+
+static int IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+void TrimBlanks(char *text)
+{
+    char *first = text, *end;
+
+    while (IsBlank(*first))
+        first++;
+    end = first + lstrlenA(first);
+    while (end > first && IsBlank(end[-1]))
+        end--;
+    *end = 0;
+    CopyText(text, first);
+}
+
+int HasDrivePrefix(const char *text)
+{
+    char letter = text[0] | 0x20;
+    return letter >= 'a' && letter <= 'z' && text[1] == ':' && text[2] == '\\';
+}
+
+static int Refuse(HWND owner)
+{
+    ReportFailure(owner);
+    return 0;
+}
+
+// Makes the parent current: the path up to and including its last backslash.
+static BOOL EnterParent(char *lastBackslash)
+{
+    char kept = lastBackslash[1];
+    BOOL entered;
+
+    lastBackslash[1] = 0;
+    entered = SetCurrentDirectoryA(SetupState.InstallPath);
+    lastBackslash[1] = kept;
+    return entered;
+}
+
+int PrepareInstallDir(HWND owner)
+{
+    char *path = SetupState.InstallPath;
+    char *last;
+    int length;
+
+    SetupState.StepMessageId = IDS_BAD_DRIVE;
+    if (!HasDrivePrefix(path))
+        return Refuse(owner);
+    if (path[3] == 0)
+        return 1;   // a drive root is taken as it is
+    length = lstrlenA(path);
+    if (path[length - 1] == '\\')
+        path[length - 1] = 0;
+
+    last = LastBackslash(path);
+    SetupState.StepMessageId = IDS_DOUBLE_BACKSLASH;
+    if (last[-1] == '\\')
+        return Refuse(owner);
+
+    SetupState.StepMessageId = IDS_NO_PARENT_DIR;
+    if (!EnterParent(last))
+        return Refuse(owner);
+    if (SetCurrentDirectoryA(path))
+        return 1;
+    SetupState.StepMessageId = IDS_NO_ACCESS_DIR;
+    if (GetLastError() != ERROR_FILE_NOT_FOUND)
+        return Refuse(owner);
+    SetupState.StepMessageId = IDS_NO_PARENT_DIR;
+    if (!EnterParent(last))
+        return Refuse(owner);
+    SetupState.StepMessageId = IDS_NO_CREATE_DIR;
+    if (!CreateDirectoryA(last + 1, NULL))
+        return Refuse(owner);
+    return 1;
+}

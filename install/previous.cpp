@@ -1,0 +1,113 @@
+// Removes an earlier installation that the registry points to, offering to keep its settings files.
+#include "install.h"
+
+static const char *const AppPathsChain[] = { "Microsoft", "Windows", "CurrentVersion", "App Paths" };
+
+static const char MoveQuestion[] =
+    "Settings files were found while removing a previous installation of Brindlecast. "
+    "Do you want Setup to move them to the new installation folder?";
+static const char MoveFailed[] =
+    "Setup could not move one or more settings files to the new Brindlecast installation folder! "
+    "Setup will continue.";
+static const char RemoveFailed[] =
+    "Setup could not remove a previous version's folder, possibly because it is not empty! "
+    "Setup will continue.";
+
+// The old folder is current; the settings files go to the new one.
+static void MoveSettingsFiles(HWND owner)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA("*.tsl", &found);
+    char *name;
+    int moved = 1;
+
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    if (MessageBoxA(owner, MoveQuestion, SetupTitle, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        name = AppendText(SetupState.InstallPath, "\\");
+        do {
+            CopyText(name, found.cFileName);
+            moved = MoveFileA(found.cFileName, SetupState.InstallPath);
+        } while (moved && FindNextFileA(search, &found));
+        if (!moved || GetLastError() != ERROR_NO_MORE_FILES)
+            MessageBoxA(owner, MoveFailed, SetupTitle, MB_ICONERROR);
+        name[-1] = 0;
+    }
+    FindClose(search);
+}
+
+// Tells whether a folder is the one this setup program runs from: its
+// product files are then the setup's own and must not be deleted.
+static int IsSetupFolder(const char *folder)
+{
+    char own[2 * MAX_PATH], given[MAX_PATH + 1];
+    DWORD length = GetModuleFileNameA(SetupState.Instance, own, sizeof own);
+    char *end;
+
+    if (length == 0 || length >= sizeof own || !LastBackslash(own))
+        return 0;
+    *LastBackslash(own) = 0;
+    end = CopyText(given, folder);
+    if (end > given && end[-1] == '\\')
+        end[-1] = 0;
+    return lstrcmpiA(own, given) == 0;
+}
+
+static void DeleteProductFiles(const char *folder)
+{
+    char path[MAX_PATH + 1 + 16];
+    char *name = AppendText(CopyText(path, folder), "\\");
+
+    for (int i = 0; i < PRODUCT_FILE_COUNT; i++) {
+        CopyText(name, ProductFiles[i]);
+        DeleteFileA(path);
+    }
+}
+
+static void RemoveOldFolder(HWND owner, const char *oldPath, DWORD storedSize)
+{
+    // A stored folder without its terminator, or with more after it, counts as another folder.
+    int same = storedSize == (DWORD)lstrlenA(SetupState.InstallPath) + 1
+               && lstrcmpiA(oldPath, SetupState.InstallPath) == 0;
+
+    if (!same) {
+        if (!SetCurrentDirectoryA(oldPath))
+            return;   // gone already: nothing to remove
+        MoveSettingsFiles(owner);
+    }
+    if (!IsSetupFolder(oldPath))
+        DeleteProductFiles(oldPath);
+    if (!same) {
+        SetCurrentDirectoryA(SetupState.InstallPath);
+        if (!RemoveDirectoryA(oldPath))
+            MessageBoxA(owner, RemoveFailed, SetupTitle, MB_ICONERROR);
+    }
+}
+
+void RemovePreviousInstall(HWND owner)
+{
+    HKEY software, maker, keys[5];
+    char oldPath[MAX_PATH + 1];
+    DWORD size = MAX_PATH;
+    int opened;
+
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_CREATE_SUB_KEY, &software) != ERROR_SUCCESS)
+        return;
+    // Only the maker key's existence counts.
+    if (RegOpenKeyExA(software, MakerName, 0, KEY_ENUMERATE_SUB_KEYS, &maker) != ERROR_SUCCESS) {
+        RegCloseKey(software);
+        return;
+    }
+    RegCloseKey(maker);
+    opened = OpenKeyChain(software, AppPathsChain, 4, KEY_ENUMERATE_SUB_KEYS, keys);
+    if (opened == 4 && RegOpenKeyExA(keys[3], ProgramFile, 0, KEY_QUERY_VALUE, &keys[4]) == ERROR_SUCCESS) {
+        opened = 5;
+        if (RegQueryValueExA(keys[4], "Path", NULL, NULL, (BYTE *)oldPath, &size) == ERROR_SUCCESS) {
+            // The value may have been stored without its terminator.
+            oldPath[size] = 0;
+            RemoveOldFolder(owner, oldPath, size);
+        }
+    }
+    CloseKeys(keys, opened);
+    RegCloseKey(software);
+}

@@ -1,0 +1,83 @@
+// The full-screen navy backdrop with the setup title drawn near its top-left corner.
+#include "screens.h"
+
+ATOM RegisterBackdropClass(void)
+{
+    WNDCLASSEXA windowClass;
+
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = BackdropWindowProc;
+    windowClass.cbClsExtra = 0;
+    windowClass.cbWndExtra = 0;
+    windowClass.hInstance = SetupState.Instance;
+    windowClass.lpszMenuName = NULL;
+    windowClass.hIconSm = NULL;
+
+    SetupState.StepMessageId = IDS_NO_ICON;
+    windowClass.hIcon = LoadIconA(SetupState.Instance, MAKEINTRESOURCEA(IDI_SETUP));
+    if (!windowClass.hIcon)
+        return 0;
+    SetupState.StepMessageId = IDS_NO_CURSOR;
+    windowClass.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
+    if (!windowClass.hCursor)
+        return 0;
+    windowClass.hbrBackground = SetupState.BackdropBrush;
+    windowClass.lpszClassName = SetupClassName;
+    SetupState.StepMessageId = IDS_NO_WINDOW_CLASS;
+    return RegisterClassExA(&windowClass);
+}
+
+void PaintBackdrop(HWND window, HDC context)
+{
+    HGDIOBJ previous = SelectObject(context, SetupState.BackdropBrush);
+    RECT client;
+
+    if (!previous)
+        return;
+    GetClientRect(window, &client);
+    PatBlt(context, 0, 0, client.right, client.bottom, PATCOPY);
+    SelectObject(context, previous);
+}
+
+// Shadow, rim, then the title itself on top; in hundredths of an inch below
+// the top-left corner, so the title stands still whatever the screen size.
+static const struct { COLORREF Colour; int X, Y; } TitlePasses[] = {
+    { RGB(0, 0, 0), 25, -25 },
+    { RGB(128, 128, 128), 23, -18 },
+    { RGB(192, 0, 0), 20, -20 },
+};
+
+static void PaintTitle(HWND window)
+{
+    PAINTSTRUCT paint;
+    HDC context = BeginPaint(window, &paint);
+    HFONT font;
+    HGDIOBJ previous;
+    unsigned pass;
+
+    SetBkMode(context, TRANSPARENT);
+    SetMapMode(context, MM_LOENGLISH);
+    font = CreateFontIndirectA(&SetupState.TitleFont);
+    previous = SelectObject(context, font);
+    for (pass = 0; pass < sizeof TitlePasses / sizeof TitlePasses[0]; pass++) {
+        SetTextColor(context, TitlePasses[pass].Colour);
+        TextOutA(context, TitlePasses[pass].X, TitlePasses[pass].Y, SetupTitle, SETUP_TITLE_LENGTH);
+    }
+    SelectObject(context, previous);
+    DeleteObject(font);
+    EndPaint(window, &paint);
+}
+
+LRESULT CALLBACK BackdropWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_ERASEBKGND:
+        PaintBackdrop(window, (HDC)wParam);
+        return 0;
+    case WM_PAINT:
+        PaintTitle(window);
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

@@ -1,0 +1,23 @@
+// The backdrop window and the page procedures.
+#ifndef SCREENS_H
+#define SCREENS_H
+
+#include "../driver/driver.h"
+
+#define NAVY RGB(0, 0, 128)
+
+ATOM RegisterBackdropClass(void);
+LRESULT CALLBACK BackdropWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void PaintBackdrop(HWND window, HDC context);
+
+void CenterOnScreen(HWND window);
+void SetStatusText(HWND dialog, int control, UINT string);
+INT_PTR CALLBACK WelcomePage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK AgreementPage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK FinishPage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK ProgressPanel(HWND panel, UINT message, WPARAM wParam, LPARAM lParam);
+
+int CheckedRadioIndex(HWND window, int firstId, int count);
+INT_PTR CALLBACK DirectoryPage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+
+#endif

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs the cross toolchain, Wine, Xvfb and the test libraries on a Debian machine.
+# Safe to run again: it only installs what is missing.
+set -euo pipefail
+
+need=(cmake make g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386
+      xvfb x11-utils googletest liblnk-utils imagemagick)
+
+missing=()
+for p in "${need[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=; [ "$(id -u)" -ne 0 ] && SUDO=sudo
+export DEBIAN_FRONTEND=noninteractive
+dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
