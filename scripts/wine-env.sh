@@ -1,0 +1,37 @@
+# Sourced by the run and test scripts: a private Wine prefix and a display.
+# Expects BUILD_DIR; sets WINEPREFIX and DISPLAY and starts what is missing.
+
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEARCH=win32
+
+# A fresh prefix: Setup.exe writes to the registry and the Start Menu, and
+# every run should start from a machine that never saw the product.
+fresh_prefix() {
+  export WINEPREFIX="$1"
+  wineserver -k 2>/dev/null || true
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  # Keep one wineserver for the whole run instead of one per program.
+  wineserver -p
+  wineboot -i >/dev/null 2>&1
+  # Without a window manager Wine waits for every hidden window unless its
+  # windows are unmanaged.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+}
+
+# Starts Xvfb on a free display and remembers it for stop_xvfb.
+start_xvfb() {
+  local n=90
+  while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
+  Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  XVFB_PID=$!
+  export DISPLAY=:$n
+  for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && return 0; sleep 0.1; done
+  echo "Xvfb did not start on :$n" >&2
+  return 1
+}
+
+stop_xvfb() {
+  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+}

@@ -1,0 +1,70 @@
+// Swaps entries of this program's import address table.
+#include "fault.h"
+#include <cstdio>
+
+static void **FindImportSlot(const char *dll, const char *function)
+{
+    BYTE *base = (BYTE *)GetModuleHandleA(NULL);
+    IMAGE_NT_HEADERS *nt = (IMAGE_NT_HEADERS *)(base + ((IMAGE_DOS_HEADER *)base)->e_lfanew);
+    IMAGE_DATA_DIRECTORY directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    IMAGE_IMPORT_DESCRIPTOR *import = (IMAGE_IMPORT_DESCRIPTOR *)(base + directory.VirtualAddress);
+
+    for (; import->Name; import++) {
+        if (lstrcmpiA((char *)(base + import->Name), dll) != 0)
+            continue;
+        IMAGE_THUNK_DATA *names = (IMAGE_THUNK_DATA *)(base + import->OriginalFirstThunk);
+        IMAGE_THUNK_DATA *slots = (IMAGE_THUNK_DATA *)(base + import->FirstThunk);
+        for (; names->u1.AddressOfData; names++, slots++) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                continue;
+            IMAGE_IMPORT_BY_NAME *byName = (IMAGE_IMPORT_BY_NAME *)(base + names->u1.AddressOfData);
+            if (lstrcmpA((char *)byName->Name, function) == 0)
+                return (void **)&slots->u1.Function;
+        }
+    }
+    return NULL;
+}
+
+static void WriteSlot(void **slot, void *value)
+{
+    DWORD protection;
+    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
+    *slot = value;
+    VirtualProtect(slot, sizeof *slot, protection, &protection);
+}
+
+ImportSwap::ImportSwap(const char *dll, const char *function, void *replacement)
+    : Original(NULL), Slot(FindImportSlot(dll, function))
+{
+    if (!Slot) {
+        // A test that swaps a call the program does not import would test nothing.
+        fprintf(stderr, "ImportSwap: %s!%s is not imported\n", dll, function);
+        ExitProcess(3);
+    }
+    Original = *Slot;
+    WriteSlot(Slot, replacement);
+}
+
+ImportSwap::~ImportSwap()
+{
+    WriteSlot(Slot, Original);
+}
+
+static BoxCapture *ActiveCapture;
+
+static int WINAPI RecordBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+{
+    ActiveCapture->Boxes.push_back({ owner, text ? text : "", caption == NULL, caption ? caption : "", type });
+    return ActiveCapture->Answer;
+}
+
+BoxCapture::BoxCapture(int answer)
+    : Answer(answer), Swap("user32.dll", "MessageBoxA", (void *)RecordBox)
+{
+    ActiveCapture = this;
+}
+
+BoxCapture::~BoxCapture()
+{
+    ActiveCapture = NULL;
+}

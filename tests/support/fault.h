@@ -1,0 +1,38 @@
+// Fault injection at the platform-call boundary: one of this test program's
+// imported calls is swapped for a stand-in while an ImportSwap lives. Used
+// only for failures that Wine cannot be made to produce for real.
+#ifndef TESTS_FAULT_H
+#define TESTS_FAULT_H
+
+#include <windows.h>
+#include <string>
+#include <vector>
+
+struct ImportSwap {
+    ImportSwap(const char *dll, const char *function, void *replacement);
+    ~ImportSwap();
+    ImportSwap(const ImportSwap &) = delete;
+    ImportSwap &operator=(const ImportSwap &) = delete;
+    void *Original;   // the real call, for stand-ins that fail only some calls
+    void **Slot;
+};
+
+// Message boxes shown while a BoxCapture lives are recorded instead of shown,
+// and answered with the given button.
+struct RecordedBox {
+    HWND Owner;
+    std::string Text;
+    bool NullCaption;
+    std::string Caption;
+    UINT Type;
+};
+
+struct BoxCapture {
+    explicit BoxCapture(int answer = IDOK);
+    ~BoxCapture();
+    std::vector<RecordedBox> Boxes;
+    int Answer;
+    ImportSwap Swap;
+};
+
+#endif

@@ -1,0 +1,224 @@
+// The GUI driver: Setup.exe started and steered from outside, as a user would.
+#include "gui.h"
+#include "sandbox.h"
+#include "resources/resource.h"
+
+std::string StageSetupFolder(const std::string &name)
+{
+    static const char *const files[] = {
+        "Setup.exe", "License.txt", "Order.txt", "Tessel.exe", "Tessel.hlp",
+        "Tessel.cnt", "Uninstal.exe", "Readme.txt",
+    };
+    std::string folder = MakeScratchDir(name);
+    for (const char *file : files)
+        CopyFileA((std::string(SETUP_MEDIA_DIR) + "\\" + file).c_str(), (folder + "\\" + file).c_str(), FALSE);
+    return folder;
+}
+
+void SetReportedVersion(const std::string &version)
+{
+    const char *key = "Software\\Wine\\AppDefaults\\Setup.exe";
+    if (version.empty())
+        DeleteKeyTree(HKEY_CURRENT_USER, key);
+    else
+        SetRegString(HKEY_CURRENT_USER, key, "Version", version);
+}
+
+SetupRun StartSetup(const std::string &folder)
+{
+    SetupRun run = {};
+    STARTUPINFOA startup = {};
+    SECURITY_ATTRIBUTES inherit = { sizeof inherit, NULL, TRUE };
+    std::string command = "\"" + folder + "\\Setup.exe\"";
+    // The setup gets no output of ours: a run left behind must not keep the
+    // test runner waiting on our output pipe.
+    HANDLE nothing = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 &inherit, OPEN_EXISTING, 0, NULL);
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = startup.hStdOutput = startup.hStdError = nothing;
+    run.Started = CreateProcessA(NULL, &command[0], NULL, NULL, TRUE, 0, NULL, folder.c_str(), &startup,
+                                 &run.Process) != 0;
+    CloseHandle(nothing);
+    return run;
+}
+
+int WaitForExit(SetupRun &run, DWORD timeout)
+{
+    DWORD code = (DWORD)-1;
+    if (!run.Started)
+        return -1;
+    if (WaitForSingleObject(run.Process.hProcess, timeout) != WAIT_OBJECT_0) {
+        StopSetup(run);
+        return -1;
+    }
+    GetExitCodeProcess(run.Process.hProcess, &code);
+    CloseHandle(run.Process.hProcess);
+    CloseHandle(run.Process.hThread);
+    run.Started = false;
+    return (int)code;
+}
+
+void StopSetup(SetupRun &run)
+{
+    if (!run.Started)
+        return;
+    TerminateProcess(run.Process.hProcess, 99);
+    WaitForSingleObject(run.Process.hProcess, 5000);
+    CloseHandle(run.Process.hProcess);
+    CloseHandle(run.Process.hThread);
+    run.Started = false;
+}
+
+struct Search {
+    DWORD ProcessId;
+    std::vector<HWND> Found;
+};
+
+static BOOL CALLBACK CollectWindow(HWND window, LPARAM data)
+{
+    Search *search = (Search *)data;
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == search->ProcessId && IsWindowVisible(window))
+        search->Found.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> WindowsOf(const SetupRun &run)
+{
+    Search search = { run.Process.dwProcessId, {} };
+    EnumWindows(CollectWindow, (LPARAM)&search);
+    return search.Found;
+}
+
+static bool IsMessageBox(HWND window)
+{
+    char name[32];
+    GetClassNameA(window, name, sizeof name);
+    return lstrcmpA(name, "#32770") == 0 && PageOf(window) == 0;
+}
+
+int PageOf(HWND window)
+{
+    char name[32];
+    GetClassNameA(window, name, sizeof name);
+    if (lstrcmpA(name, "#32770") != 0)
+        return 0;
+    if (GetDlgItem(window, IDC_INSTALL_DIR))
+        return IDD_DIRECTORY;
+    if (GetDlgItem(window, IDC_AGREEMENT_TEXT))
+        return IDD_AGREEMENT;
+    if (GetDlgItem(window, IDC_STATUS_COPY))
+        return IDD_PROGRESS;
+    // The welcome and finish pages share their controls' ids with message
+    // boxes; their first line tells them apart.
+    std::string first = WindowText(GetWindow(window, GW_CHILD));
+    if (first == "Welcome to the Brindlecast 1.26 Setup program.")
+        return IDD_WELCOME;
+    if (first == "Brindlecast 1.26 Setup complete!")
+        return IDD_FINISH;
+    return 0;
+}
+
+HWND WaitForPage(const SetupRun &run, int page, DWORD timeout)
+{
+    DWORD start = GetTickCount();
+    do {
+        for (HWND window : WindowsOf(run))
+            if (PageOf(window) == page)
+                return window;
+        Sleep(50);
+    } while (GetTickCount() - start < timeout);
+    return NULL;
+}
+
+MessageBoxSeen WaitForMessageBox(const SetupRun &run, DWORD timeout)
+{
+    DWORD start = GetTickCount();
+    do {
+        for (HWND window : WindowsOf(run))
+            if (IsMessageBox(window)) {
+                Sleep(100);   // let the box finish laying out its text
+                return { window, WindowText(window), ControlText(window, 0xFFFF), GetWindow(window, GW_OWNER) };
+            }
+        Sleep(50);
+    } while (GetTickCount() - start < timeout);
+    return { NULL, "", "", NULL };
+}
+
+std::string WindowText(HWND window)
+{
+    char text[8192];
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, &length))
+        return "";
+    return std::string(text, length);
+}
+
+std::string ControlText(HWND dialog, int id)
+{
+    return WindowText(GetDlgItem(dialog, id));
+}
+
+bool ControlEnabled(HWND dialog, int id)
+{
+    return IsWindowEnabled(GetDlgItem(dialog, id)) != 0;
+}
+
+bool ButtonChecked(HWND dialog, int id)
+{
+    DWORD_PTR state = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &state);
+    return state == BST_CHECKED;
+}
+
+void SetControlText(HWND dialog, int id, const std::string &text)
+{
+    DWORD_PTR result;
+    SendMessageTimeoutA(GetDlgItem(dialog, id), WM_SETTEXT, 0, (LPARAM)text.c_str(), SMTO_ABORTIFHUNG, 5000, &result);
+}
+
+void Click(HWND dialog, int id)
+{
+    PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+void PressKey(const SetupRun &run, HWND dialog, UINT key)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    HWND target = dialog;
+    if (GetGUIThreadInfo(run.Process.dwThreadId, &info) && info.hwndFocus)
+        target = info.hwndFocus;
+    UINT scan = MapVirtualKeyA(key, 0);
+    PostMessageA(target, WM_KEYDOWN, key, 1 | (scan << 16));
+    PostMessageA(target, WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000);
+}
+
+void SendRawCommand(HWND dialog, int id, int notification)
+{
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, notification), (LPARAM)GetDlgItem(dialog, id));
+}
+
+bool WaitGone(HWND window, DWORD timeout)
+{
+    DWORD start = GetTickCount();
+    while (IsWindow(window) && IsWindowVisible(window)) {
+        if (GetTickCount() - start >= timeout)
+            return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+void GuiTest::SetUp()
+{
+    ResetMachine();
+}
+
+void GuiTest::TearDown()
+{
+    StopSetup(Run);
+    SetReportedVersion("");
+}

@@ -1,0 +1,36 @@
+// Scratch folders, files and registry keys for tests, on Wine's real file
+// system and registry, and the cleanup of everything the setup writes.
+#ifndef TESTS_SANDBOX_H
+#define TESTS_SANDBOX_H
+
+#include <windows.h>
+#include <string>
+
+// A fresh empty folder under the temporary folder, named after the test.
+std::string MakeScratchDir(const std::string &name);
+void DeleteTree(const std::string &path);
+
+void WriteBytes(const std::string &path, const std::string &bytes);
+std::string ReadBytes(const std::string &path);   // empty when missing
+bool FileExists(const std::string &path);
+bool DirExists(const std::string &path);
+std::string CurrentDir();
+
+// Registry: a missing value reads as the empty string with type REG_NONE.
+void DeleteKeyTree(HKEY root, const std::string &subkey);
+bool KeyExists(HKEY root, const std::string &subkey);
+void SetRegString(HKEY root, const std::string &subkey, const char *value, const std::string &data);
+void SetRegDword(HKEY root, const std::string &subkey, const char *value, DWORD data);
+struct RegValue {
+    DWORD Type;
+    DWORD Size;
+    std::string Data;   // raw bytes, Size of them
+    bool Found;
+};
+RegValue ReadRegValue(HKEY root, const std::string &subkey, const char *value);
+
+// Removes every key, value and shortcut that an installation writes, and
+// the per-program Windows version Wine reports to Setup.exe.
+void ResetMachine();
+
+#endif
