@@ -1,0 +1,87 @@
+// Start-up failures before the backdrop exists, seen from outside: the whole
+// RunSetup runs in a child copy of this test program with one platform call
+// failing, shows one unowned error box and ends the process with 1.
+#include <gtest/gtest.h>
+#include <cstdio>
+#include "driver/driver.h"
+#include "support/sandbox.h"
+#include "support/startup_inproc.h"
+
+static const char FaultVariable[] = "BRINDLECAST_TEST_STARTUP_FAULT";
+static const char ReportVariable[] = "BRINDLECAST_TEST_STARTUP_REPORT";
+static char ReportPath[MAX_PATH];
+
+static HMODULE WINAPI NoModule(LPCSTR) { return NULL; }
+static HICON WINAPI NoIcon(HINSTANCE, LPCSTR) { return NULL; }
+static HCURSOR WINAPI NoCursor(HINSTANCE, LPCSTR) { return NULL; }
+static ATOM WINAPI NoClass(const WNDCLASSEXA *) { return 0; }
+static HWND WINAPI NoWindow(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID)
+{
+    return NULL;
+}
+
+static const struct {
+    const char *Dll, *Call;
+    void *Failing;
+} Faults[] = {
+    { "kernel32.dll", "GetModuleHandleA", (void *)NoModule },
+    { "user32.dll", "LoadIconA", (void *)NoIcon },
+    { "user32.dll", "LoadCursorA", (void *)NoCursor },
+    { "user32.dll", "RegisterClassExA", (void *)NoClass },
+    { "user32.dll", "CreateWindowExA", (void *)NoWindow },
+};
+
+// One line per box: owner, whether a caption was given, type, then the text.
+static int WINAPI WriteBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+{
+    FILE *report = fopen(ReportPath, "ab");
+    if (report) {
+        fprintf(report, "%lu %d %u %s\n", (unsigned long)(ULONG_PTR)owner, caption != NULL, type, text);
+        fclose(report);
+    }
+    return IDOK;
+}
+
+// In the child, the setup runs before any test is even listed; RunSetup
+// ends the process itself.
+static int RunSetupIfChild()
+{
+    char fault[64];
+    if (!GetEnvironmentVariableA(FaultVariable, fault, sizeof fault))
+        return 0;
+    GetEnvironmentVariableA(ReportVariable, ReportPath, sizeof ReportPath);
+    for (const auto &candidate : Faults)
+        if (lstrcmpA(candidate.Call, fault) == 0) {
+            new ImportSwap("user32.dll", "MessageBoxA", (void *)WriteBox);
+            new ImportSwap(candidate.Dll, candidate.Call, candidate.Failing);
+            RunSetup();
+        }
+    ExitProcess(4);
+}
+static int ChildMode = RunSetupIfChild();
+
+TEST(StartupFailure, ShowsOneUnownedErrorBoxAndEndsWithExitCodeOne)
+{
+    static const struct {
+        const char *Call;
+        const char *Text;
+    } cases[] = {
+        { "GetModuleHandleA", "Can't get module handle." },
+        { "LoadIconA", "Can't load icon." },
+        { "LoadCursorA", "Can't load cursor." },
+        { "RegisterClassExA", "Can't register window class." },
+        { "CreateWindowExA", "Can't create window." },
+    };
+    std::string folder = MakeScratchDir("startup-failure");
+    std::string report = folder + "\\boxes.txt";
+    SetEnvironmentVariableA(ReportVariable, report.c_str());
+    for (const auto &failure : cases) {
+        SCOPED_TRACE(failure.Call);
+        DeleteFileA(report.c_str());
+        EXPECT_EQ(RunSelf(FaultVariable, failure.Call), 1);
+        EXPECT_EQ(ReadBytes(report), std::string("0 0 16 ") + failure.Text +
+                                         "\r\rSee the readme.txt file for additional help.\n");
+    }
+    SetEnvironmentVariableA(ReportVariable, NULL);
+    DeleteTree(folder);
+}

@@ -1,0 +1,161 @@
+// Entering the setup program's own folder: the path block that grows for
+// long paths, the folder cut at the last backslash, and the number each
+// failing step leaves behind, with no block left allocated or locked.
+#include <gtest/gtest.h>
+#include "driver/driver.h"
+#include "support/sandbox.h"
+#include "support/setupstate.h"
+#include "support/startup_inproc.h"
+
+class EnterSetupFolderTest : public ::testing::Test {
+protected:
+    std::string Before, Scratch;
+    void SetUp() override
+    {
+        ResetSetupState();
+        Before = CurrentDir();
+        Scratch = MakeScratchDir("enter-folder");
+    }
+    void TearDown() override
+    {
+        SetCurrentDirectoryA(Before.c_str());
+        DeleteTree(Scratch);
+    }
+    static void ExpectNothingLeft(const BlockWatch &watch)
+    {
+        EXPECT_TRUE(watch.Live.empty()) << "a path block is still allocated";
+        EXPECT_FALSE(watch.BadHandle);
+        EXPECT_FALSE(watch.GrewLockedBlock);
+    }
+};
+
+static std::string Lower(std::string text)
+{
+    CharLowerA(&text[0]);
+    return text;
+}
+
+TEST_F(EnterSetupFolderTest, EntersTheFolderOfTheRunningProgram)
+{
+    char self[MAX_PATH];
+    GetModuleFileNameA(NULL, self, sizeof self);
+    std::string folder(self, LastBackslash(self) - self);
+    BlockWatch watch;
+    EXPECT_EQ(EnterSetupFolder(), 1);
+    EXPECT_EQ(Lower(CurrentDir()), Lower(folder));
+    EXPECT_EQ(watch.AllocSizes, std::vector<SIZE_T>{ 256 });
+    ExpectNothingLeft(watch);
+}
+
+TEST_F(EnterSetupFolderTest, GrowsThePathBlockBy256UntilThePathFits)
+{
+    // The folder stays short enough to be entered; the program's file name
+    // makes the path long.
+    static const struct {
+        size_t PathLength;
+        std::vector<DWORD> Sizes;
+    } cases[] = {
+        { 255, { 256 } },
+        { 256, { 256, 512 } },
+        { 257, { 256, 512 } },
+        { 511, { 256, 512 } },
+        { 512, { 256, 512, 768 } },
+        { 900, { 256, 512, 768, 1024 } },
+    };
+    for (const auto &path : cases) {
+        SCOPED_TRACE("path of " + std::to_string(path.PathLength) + " characters");
+        SetCurrentDirectoryA(Before.c_str());
+        std::string module = Scratch + "\\";
+        module += std::string(path.PathLength - module.size() - 4, 'p') + ".exe";
+        ASSERT_EQ(module.size(), path.PathLength);
+        ModulePathSwap swap(module);
+        BlockWatch watch;
+
+        EXPECT_EQ(EnterSetupFolder(), 1);
+
+        EXPECT_EQ(Lower(CurrentDir()), Lower(Scratch));
+        EXPECT_EQ(swap.Sizes, path.Sizes);
+        for (HMODULE asked : swap.Modules)
+            EXPECT_EQ(asked, (HMODULE)SetupState.Instance);
+        EXPECT_EQ(watch.AllocSizes, std::vector<SIZE_T>{ 256 });
+        EXPECT_EQ(watch.ReAllocSizes, std::vector<SIZE_T>(path.Sizes.begin() + 1, path.Sizes.end()));
+        ExpectNothingLeft(watch);
+    }
+}
+
+// SetCurrentDirectoryA as called, passed on to the platform.
+static std::vector<std::string> FoldersEntered;
+static ImportSwap *EnterSwap;
+static BOOL WINAPI RecordEnter(LPCSTR folder)
+{
+    FoldersEntered.push_back(folder);
+    return ((BOOL(WINAPI *)(LPCSTR))EnterSwap->Original)(folder);
+}
+
+TEST_F(EnterSetupFolderTest, EntersTheTextBeforeTheLastBackslash)
+{
+    static const struct {
+        const char *Module;
+        const char *Entered;
+        int Result;
+    } cases[] = {
+        // A program in a drive root leaves the drive letter and colon alone.
+        { "C:\\Setup.exe", "C:", 1 },
+        { "C:\\windows\\Setup.exe", "C:\\windows", 1 },
+        // Without any backslash nothing of the path is left to enter.
+        { "Setup.exe", "", 0 },
+    };
+    for (const auto &path : cases) {
+        SCOPED_TRACE(path.Module);
+        SetCurrentDirectoryA(Before.c_str());
+        FoldersEntered.clear();
+        ModulePathSwap swap(path.Module);
+        ImportSwap enter("kernel32.dll", "SetCurrentDirectoryA", (void *)RecordEnter);
+        EnterSwap = &enter;
+        BlockWatch watch;
+
+        EXPECT_EQ(EnterSetupFolder(), path.Result);
+
+        EXPECT_EQ(FoldersEntered, std::vector<std::string>{ path.Entered });
+        if (!path.Result)
+            EXPECT_EQ(SetupState.StepMessageId, IDS_NO_SET_FOLDER);
+        else
+            EXPECT_EQ(Lower(CurrentDir().substr(0, lstrlenA(path.Entered))), Lower(path.Entered));
+        ExpectNothingLeft(watch);
+    }
+}
+
+TEST_F(EnterSetupFolderTest, EachFailingStepLeavesItsNumberAndFreesTheBlock)
+{
+    const std::string longPath = Scratch + "\\" + std::string(300, 'p') + ".exe";
+    const struct {
+        const char *Name;
+        std::string Module;
+        int FailAlloc, FailLock, FailReAlloc;
+        BYTE Message;
+    } cases[] = {
+        { "block not allocated", Scratch + "\\Setup.exe", 1, 0, 0, IDS_NO_MEMORY },
+        { "block not locked", Scratch + "\\Setup.exe", 0, 1, 0, IDS_NO_LOCK },
+        { "grown block not locked", longPath, 0, 2, 0, IDS_NO_LOCK },
+        { "block not grown", longPath, 0, 0, 1, IDS_NO_MEMORY },
+        { "program path not available", "", 0, 0, 0, IDS_NO_SETUP_PATH },
+        // A folder that is gone by now cannot be made current.
+        { "folder not entered", Scratch + "\\gone\\Setup.exe", 0, 0, 0, IDS_NO_SET_FOLDER },
+    };
+    for (const auto &failure : cases) {
+        SCOPED_TRACE(failure.Name);
+        SetCurrentDirectoryA(Before.c_str());
+        SetupState.StepMessageId = 0;
+        ModulePathSwap swap(failure.Module);
+        BlockWatch watch;
+        watch.FailAlloc = failure.FailAlloc;
+        watch.FailLock = failure.FailLock;
+        watch.FailReAlloc = failure.FailReAlloc;
+
+        EXPECT_EQ(EnterSetupFolder(), 0);
+
+        EXPECT_EQ(SetupState.StepMessageId, failure.Message);
+        EXPECT_EQ(CurrentDir(), Before);
+        ExpectNothingLeft(watch);
+    }
+}
