@@ -1,0 +1,184 @@
+// The install-folder page in-process: run modally and driven from a timer on
+// its own thread, so the shortcut choice it stores can be read back.
+#include <gtest/gtest.h>
+#include "install/install.h"
+#include "screens/screens.h"
+#include "support/fault.h"
+#include "support/folder_support.h"
+#include "support/sandbox.h"
+#include "support/setupstate.h"
+
+struct PageRun {
+    // Typed into the folder field; "~" is the scratch folder, "*" a name of 600 characters.
+    const char *Text;
+    int Radio;          // button clicked before Next, or 0
+    // Seen while the page was up.
+    HWND Page;
+    std::string FieldAtOpen, FieldAfterNext;
+    bool Checked[3], AllUsersEnabled, StillOpenAfterNext;
+};
+
+static PageRun *Current;
+static std::string ScratchFolder;
+
+static BOOL CALLBACK FindDirectoryPage(HWND window, LPARAM found)
+{
+    if (GetDlgItem(window, IDC_INSTALL_DIR)) {
+        *(HWND *)found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static void CALLBACK DrivePage(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND page = NULL;
+    // The page shows itself once its queue is first empty; until then a
+    // closed page and one not yet shown look alike.
+    EnumThreadWindows(GetCurrentThreadId(), FindDirectoryPage, (LPARAM)&page);
+    if (!page || !IsWindowVisible(page))
+        return;
+    KillTimer(NULL, timer);
+    Current->Page = page;
+    char text[1024];
+    GetDlgItemTextA(page, IDC_INSTALL_DIR, text, sizeof text);
+    Current->FieldAtOpen = text;
+    for (int i = 0; i < 3; i++)
+        Current->Checked[i] = IsDlgButtonChecked(page, IDC_SHORTCUT_ALL + i) == BST_CHECKED;
+    Current->AllUsersEnabled = IsWindowEnabled(GetDlgItem(page, IDC_SHORTCUT_ALL)) != 0;
+
+    std::string typed;
+    for (const char *c = Current->Text; *c; c++)
+        typed += *c == '~' ? ScratchFolder : *c == '*' ? std::string(600, 'n') : std::string(1, *c);
+    SetDlgItemTextA(page, IDC_INSTALL_DIR, typed.c_str());
+    if (Current->Radio)
+        SendDlgItemMessageA(page, Current->Radio, BM_CLICK, 0, 0);
+    SendMessageA(page, WM_COMMAND, IDOK, 0);
+    // An accepted folder has ended the page; a rejected one left it up.
+    Current->StillOpenAfterNext = IsWindowVisible(page) != 0;
+    if (Current->StillOpenAfterNext) {
+        GetDlgItemTextA(page, IDC_INSTALL_DIR, text, sizeof text);
+        Current->FieldAfterNext = text;
+        SendMessageA(page, WM_COMMAND, IDCANCEL, 0);
+    }
+}
+
+static INT_PTR RunPage(PageRun &run)
+{
+    Current = &run;
+    SetTimer(NULL, 0, 10, DrivePage);
+    return DialogBoxParamA(SetupState.Instance, MAKEINTRESOURCEA(IDD_DIRECTORY), NULL, DirectoryPage, 0);
+}
+
+class DirectoryPageTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetSetupState();
+        ScratchFolder = ScratchOnC("page-tests");
+        CreateDirectoryA((ScratchFolder + "\\Apps").c_str(), NULL);
+    }
+    void TearDown() override { RemoveScratchOnC(ScratchFolder); }
+};
+
+TEST_F(DirectoryPageTest, NextStoresTheCheckedShortcutKindOnceTheFolderIsAccepted)
+{
+    static const struct { DWORD Platform; int Radio; BYTE Choice; } cases[] = {
+        { VER_PLATFORM_WIN32_NT, 0, SHORTCUT_ALL_USERS },
+        { VER_PLATFORM_WIN32_NT, IDC_SHORTCUT_USER, SHORTCUT_CURRENT_USER },
+        { VER_PLATFORM_WIN32_NT, IDC_SHORTCUT_NONE, SHORTCUT_NONE },
+        { VER_PLATFORM_WIN32_WINDOWS, 0, SHORTCUT_CURRENT_USER },
+        { VER_PLATFORM_WIN32_WINDOWS, IDC_SHORTCUT_NONE, SHORTCUT_NONE },
+    };
+    RegValue programFiles = ReadRegValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+                                         "ProgramFilesDir");
+    ASSERT_TRUE(programFiles.Found);
+    for (const auto &c : cases) {
+        SCOPED_TRACE("platform " + std::to_string(c.Platform) + ", button " + std::to_string(c.Radio));
+        SetupState.PlatformId = c.Platform;
+        SetupState.ShortcutChoice = 0xEE;
+        PageRun run = { " ~\\Apps\\New\t", c.Radio };
+        BoxCapture boxes;
+
+        EXPECT_EQ(RunPage(run), IDOK);
+        EXPECT_TRUE(boxes.Boxes.empty());
+        EXPECT_EQ(SetupState.ShortcutChoice, c.Choice);
+        EXPECT_EQ(std::string(SetupState.InstallPath), ScratchFolder + "\\Apps\\New");
+        EXPECT_TRUE(DirExists(ScratchFolder + "\\Apps\\New"));
+        EXPECT_EQ(run.FieldAtOpen, std::string(programFiles.Data.c_str()) + "\\Brindlecast");
+        bool nt = c.Platform == VER_PLATFORM_WIN32_NT;
+        EXPECT_EQ(run.AllUsersEnabled, nt);
+        EXPECT_EQ(run.Checked[0], nt);
+        EXPECT_EQ(run.Checked[1], !nt);
+        EXPECT_FALSE(run.Checked[2]);
+        SetCurrentDirectoryA("C:\\");
+        RemoveDirectoryA((ScratchFolder + "\\Apps\\New").c_str());
+    }
+}
+
+TEST_F(DirectoryPageTest, ARejectedFolderKeepsThePageAndTheFieldAsTypedAndStoresNoChoice)
+{
+    SetupState.PlatformId = VER_PLATFORM_WIN32_NT;
+    SetupState.ShortcutChoice = 0xEE;
+    PageRun run = { "  ~\\Missing\\Tool \t", IDC_SHORTCUT_NONE };
+    BoxCapture boxes;
+
+    EXPECT_EQ(RunPage(run), IDCANCEL);
+    EXPECT_TRUE(run.StillOpenAfterNext);
+    EXPECT_EQ(run.FieldAfterNext, "  " + ScratchFolder + "\\Missing\\Tool \t");
+    EXPECT_EQ(std::string(SetupState.InstallPath), ScratchFolder + "\\Missing\\Tool");
+    EXPECT_EQ(SetupState.ShortcutChoice, 0xEE);
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Boxes[0].Text, ExpectedReport(IDS_NO_PARENT_DIR));
+    EXPECT_NE(run.Page, (HWND)NULL);
+    EXPECT_EQ(boxes.Boxes[0].Owner, run.Page);
+    EXPECT_FALSE(DirExists(ScratchFolder + "\\Missing"));
+}
+
+// The field's text is read with room for 519 characters; the rest of a
+// longer entry never reaches the folder, and the folder past MAX_PATH is
+// refused with a message, not taken.
+TEST_F(DirectoryPageTest, OnlyTheFirst519CharactersOfTheFieldReachTheFolder)
+{
+    const LOGFONTA font = SetupState.TitleFont;
+    SetupState.PlatformId = VER_PLATFORM_WIN32_NT;
+    PageRun run = { "~\\*" };
+    BoxCapture boxes;
+
+    EXPECT_EQ(RunPage(run), IDCANCEL);
+    std::string expected = (ScratchFolder + "\\" + std::string(600, 'n')).substr(0, 519);
+    EXPECT_EQ(std::string(SetupState.InstallPath), expected);
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Boxes[0].Text, ExpectedReport(IDS_NO_ACCESS_DIR));
+    EXPECT_EQ(memcmp(&font, &SetupState.TitleFont, sizeof font), 0);
+}
+
+static INT_PTR CALLBACK PlainDialog(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}
+
+TEST(CheckedRadioIndex, GivesThePositionOfTheFirstCheckedButtonOfTheRun)
+{
+    static const struct { bool Checked[3]; int First, Count, Expected; } cases[] = {
+        { { false, false, false }, IDC_SHORTCUT_ALL, 3, 0 },
+        { { true, false, false }, IDC_SHORTCUT_ALL, 3, 0 },
+        { { false, true, false }, IDC_SHORTCUT_ALL, 3, 1 },
+        { { false, false, true }, IDC_SHORTCUT_ALL, 3, 2 },
+        { { false, true, true }, IDC_SHORTCUT_ALL, 3, 1 },
+        { { false, false, true }, IDC_SHORTCUT_ALL, 0, 0 },
+        { { false, true, true }, IDC_SHORTCUT_ALL, 1, 0 },
+        { { false, false, true }, IDC_SHORTCUT_USER, 2, 1 },
+        { { true, false, false }, IDC_SHORTCUT_USER, 2, 0 },
+    };
+    ResetSetupState();
+    HWND page = CreateDialogParamA(SetupState.Instance, MAKEINTRESOURCEA(IDD_DIRECTORY), NULL, PlainDialog, 0);
+    ASSERT_NE(page, (HWND)NULL);
+    for (const auto &c : cases) {
+        for (int i = 0; i < 3; i++)
+            CheckDlgButton(page, IDC_SHORTCUT_ALL + i, c.Checked[i] ? BST_CHECKED : BST_UNCHECKED);
+        EXPECT_EQ(CheckedRadioIndex(page, c.First, c.Count), c.Expected)
+            << c.Checked[0] << c.Checked[1] << c.Checked[2] << " from " << c.First << ", " << c.Count;
+    }
+    DestroyWindow(page);
+}
