@@ -1,4 +1,4 @@
-// Install folders, state, shortcuts and helper programs for the registry and shortcut tests.
+// Install folders, state, shortcuts and other programs for the registry and shortcut tests.
 #include "registry_support.h"
 #include "sandbox.h"
 #include "setupstate.h"

@@ -1,4 +1,4 @@
-// Helpers for tests of the registry step and the Start Menu shortcut: an
+// Support for tests of the registry step and the Start Menu shortcut: an
 // install folder holding the program stand-ins, the state record as the
 // install-folder page leaves it, the shortcut read back through the shell's
 // link object, other programs run with their output captured, and a Start
