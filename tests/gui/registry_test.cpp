@@ -1,0 +1,132 @@
+// Whole runs of Setup.exe whose registry step fails for real under Wine: the
+// user sees the registry message in the error box, whatever failed, and what
+// was written before stays.
+#include <memory>
+#include <shlobj.h>
+#include <sddl.h>
+#include "support/gui.h"
+#include "support/registry_support.h"
+#include "support/sandbox.h"
+#include "resources/resource.h"
+
+static const char RegistryMessage[] =
+    "Unable to modify registry. If you are using Windows NT, you must have the proper authority, else try rebooting."
+    "\r\rSee the readme.txt file for additional help.";
+
+// A maker key that nobody may create subkeys below, as an administrator might leave it.
+static void LockMakerKey()
+{
+    HKEY key;
+    PSECURITY_DESCRIPTOR security;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tarnwicke", 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL),
+              ERROR_SUCCESS);
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(D;;0x4;;;WD)(A;;KA;;;WD)", SDDL_REVISION_1,
+                                                                     &security, NULL));
+    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, security), ERROR_SUCCESS);
+    LocalFree(security);
+    RegCloseKey(key);
+}
+
+class RegistryRun : public GuiTest {
+protected:
+    std::string Setup, Folder;
+
+    void TearDown() override
+    {
+        GuiTest::TearDown();
+        RemoveDirectoryA(ShortcutPath(CSIDL_STARTMENU).c_str());
+        ResetMachine();
+        DeleteTree(Setup);
+    }
+
+    // Walks the pages to the install phase: a new folder with a space in its
+    // name, a shortcut for the current user.
+    void Install()
+    {
+        Setup = StageSetupFolder("registry run");
+        Folder = Setup + "\\Brindle Apps";
+        Run = StartSetup(Setup);
+        ASSERT_TRUE(Run.Started);
+        HWND page = WaitForPage(Run, IDD_WELCOME);
+        ASSERT_NE(page, (HWND)NULL);
+        Click(page, IDOK);
+        page = WaitForPage(Run, IDD_AGREEMENT);
+        ASSERT_NE(page, (HWND)NULL);
+        Click(page, IDOK);
+        page = WaitForPage(Run, IDD_DIRECTORY);
+        ASSERT_NE(page, (HWND)NULL);
+        SetControlText(page, IDC_INSTALL_DIR, Folder);
+        Click(page, IDC_SHORTCUT_USER);
+        Click(page, IDOK);
+    }
+
+    void ExpectRegistryMessageThenExit()
+    {
+        MessageBoxSeen box = WaitForMessageBox(Run);
+        ASSERT_NE(box.Window, (HWND)NULL) << "no error box";
+        EXPECT_EQ(box.Caption, "Error");
+        EXPECT_EQ(box.Text, RegistryMessage);
+        char owner[32] = "";
+        GetClassNameA(box.Owner, owner, sizeof owner);
+        EXPECT_STREQ(owner, "SetupClass");
+        Click(box.Window, IDOK);
+        EXPECT_EQ(WaitForExit(Run), 1);
+    }
+};
+
+TEST_F(RegistryRun, LockedMakerKeyIsReportedAndNothingIsWritten)
+{
+    LockMakerKey();
+    ASSERT_NO_FATAL_FAILURE(Install());
+    ExpectRegistryMessageThenExit();
+
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tarnwicke\\Brindlecast"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tessel.exe"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brindlecast"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Tarnwicke"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".tsl"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Brindlecast"));
+    EXPECT_FALSE(FileExists(ShortcutPath(CSIDL_STARTMENU)));
+    // The files copied before the registry step stay.
+    EXPECT_TRUE(FileExists(Folder + "\\Tessel.exe"));
+}
+
+// A shortcut that cannot be placed is reported as the registry failure, and
+// the registry entries written before it stay.
+TEST_F(RegistryRun, ShortcutFailureIsReportedAsTheRegistryFailure)
+{
+    const struct {
+        const char *Name;
+        bool LoseStartMenu;   // else a folder takes the shortcut's name
+    } cases[] = {
+        { "Start Menu not found", true },
+        { "shortcut name taken by a folder", false },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Name);
+        ResetMachine();
+        {
+            std::unique_ptr<LostStartMenu> lost;
+            if (c.LoseStartMenu)
+                lost.reset(new LostStartMenu);
+            else
+                ASSERT_TRUE(CreateDirectoryA(ShortcutPath(CSIDL_STARTMENU).c_str(), NULL));
+            ASSERT_NO_FATAL_FAILURE(Install());
+            ExpectRegistryMessageThenExit();
+        }
+        std::string program = Folder + "\\Tessel.exe";
+        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tarnwicke\\Brindlecast\\1.26"));
+        EXPECT_EQ(ReadRegValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tessel.exe",
+                               NULL).Data,
+                  program + '\0');
+        EXPECT_TRUE(ReadRegValue(HKEY_LOCAL_MACHINE,
+                                 "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brindlecast",
+                                 "UninstallString").Found);
+        EXPECT_TRUE(ReadRegValue(HKEY_CURRENT_USER, "Software\\Tarnwicke\\Brindlecast\\Settings", "WindowTop").Found);
+        EXPECT_EQ(ReadRegValue(HKEY_CLASSES_ROOT, "Brindlecast\\shell\\open\\command", NULL).Data,
+                  "\"" + program + "\" %1" + '\0');
+        EXPECT_FALSE(FileExists(ShortcutPath(CSIDL_STARTMENU)));
+        RemoveDirectoryA(ShortcutPath(CSIDL_STARTMENU).c_str());
+        DeleteTree(Setup);
+    }
+}

@@ -1,0 +1,180 @@
+// The Start Menu shortcut, the last stage of the registry step: where it is
+// saved, what it records, and every way it fails without undoing the registry.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+#include "install/install.h"
+#include "support/fault.h"
+#include "support/registry_support.h"
+#include "support/sandbox.h"
+
+static const char CommandKey[] = "Brindlecast\\shell\\open\\command";
+static const char AppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tessel.exe";
+
+// True when nothing is left initialised on this thread: a fresh start is S_OK.
+static bool ComponentSystemStopped()
+{
+    HRESULT started = CoInitialize(NULL);
+    if (SUCCEEDED(started))
+        CoUninitialize();
+    return started == S_OK;
+}
+
+class ShortcutStage : public ::testing::Test {
+protected:
+    std::string Folder, SavedDir;
+
+    void SetUp() override
+    {
+        ResetMachine();
+        SavedDir = CurrentDir();
+        Folder = MakeInstallFolder("shortcut stage");
+        PrepareInstallState(Folder, VER_PLATFORM_WIN32_NT, 5, SHORTCUT_CURRENT_USER);
+    }
+
+    void TearDown() override
+    {
+        for (int folder : { CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU })
+            RemoveDirectoryA(ShortcutPath(folder).c_str());
+        ResetMachine();
+        SetCurrentDirectoryA(SavedDir.c_str());
+        DeleteTree(Folder);
+    }
+
+    // The shortcut fails the step, the registry stays written, and no
+    // shortcut file is anywhere.
+    void ExpectFailsWithoutShortcut()
+    {
+        EXPECT_EQ(WriteRegistryEntries(NULL), 0);
+        EXPECT_TRUE(ReadRegValue(HKEY_LOCAL_MACHINE, AppPathsKey, "Path").Found);
+        EXPECT_TRUE(ReadRegValue(HKEY_CLASSES_ROOT, CommandKey, NULL).Found);
+        EXPECT_FALSE(FileExists(ShortcutPath(CSIDL_STARTMENU)));
+        EXPECT_FALSE(FileExists(ShortcutPath(CSIDL_COMMON_STARTMENU)));
+    }
+};
+
+TEST_F(ShortcutStage, SavedInTheChosenStartMenuWithTargetFolderAndDescription)
+{
+    const struct {
+        const char *Name;
+        BYTE Choice;
+        int Folder, Other;
+    } cases[] = {
+        { "all users", SHORTCUT_ALL_USERS, CSIDL_COMMON_STARTMENU, CSIDL_STARTMENU },
+        { "current user", SHORTCUT_CURRENT_USER, CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Name);
+        ResetMachine();
+        PrepareInstallState(Folder, VER_PLATFORM_WIN32_NT, 5, c.Choice);
+        ASSERT_EQ(WriteRegistryEntries(NULL), 1);
+
+        EXPECT_FALSE(FileExists(ShortcutPath(c.Other)));
+        EXPECT_FALSE(FileExists(StartMenuFolder(c.Folder) + "\\Programs\\Brindlecast.lnk"));
+        ShortcutInfo link = LoadShortcut(ShortcutPath(c.Folder));
+        ASSERT_TRUE(link.Loaded);
+        EXPECT_EQ(link.Target, Folder + "\\Tessel.exe");
+        EXPECT_EQ(link.WorkingDir, Folder + "\\");
+        EXPECT_EQ(link.Description, "Shortcut to Tessel.exe");
+        EXPECT_EQ(link.Arguments, "");
+        EXPECT_EQ(link.IconPath, "");
+        EXPECT_EQ(link.Hotkey, 0);
+        // The stage cuts the program path back to the folder and its backslash.
+        EXPECT_EQ(std::string(SetupState.InstallPath), Folder + "\\");
+        EXPECT_TRUE(ComponentSystemStopped());
+    }
+}
+
+TEST_F(ShortcutStage, NoneWantedWritesNoFile)
+{
+    SetupState.ShortcutChoice = SHORTCUT_NONE;
+    EXPECT_EQ(WriteRegistryEntries(NULL), 1);
+    EXPECT_FALSE(FileExists(ShortcutPath(CSIDL_STARTMENU)));
+    EXPECT_FALSE(FileExists(ShortcutPath(CSIDL_COMMON_STARTMENU)));
+}
+
+TEST_F(ShortcutStage, OverwritesAnExistingShortcut)
+{
+    WriteBytes(ShortcutPath(CSIDL_STARTMENU), "not a shortcut");
+    ASSERT_EQ(WriteRegistryEntries(NULL), 1);
+    ShortcutInfo link = LoadShortcut(ShortcutPath(CSIDL_STARTMENU));
+    ASSERT_TRUE(link.Loaded);
+    EXPECT_EQ(link.Target, Folder + "\\Tessel.exe");
+}
+
+TEST_F(ShortcutStage, StartMenuThatCannotBeFoundFails)
+{
+    std::string menu = StartMenuFolder(CSIDL_STARTMENU);
+    {
+        LostStartMenu lost;
+        ExpectFailsWithoutShortcut();
+    }
+    EXPECT_EQ(StartMenuFolder(CSIDL_STARTMENU), menu);
+}
+
+static HRESULT WINAPI NoFolderLocation(HWND, int, LPITEMIDLIST *list)
+{
+    *list = NULL;
+    return E_FAIL;
+}
+
+static HRESULT WINAPI EmptyFolderLocation(HWND, int, LPITEMIDLIST *list)
+{
+    *list = NULL;
+    return S_OK;
+}
+
+static BOOL WINAPI NoPathFromList(LPCITEMIDLIST, LPSTR path)
+{
+    *path = 0;
+    return FALSE;
+}
+
+TEST_F(ShortcutStage, FolderLookupThatGivesNoPathFails)
+{
+    const struct {
+        const char *Name, *Function;
+        void *StandIn;
+    } cases[] = {
+        { "no item list", "SHGetSpecialFolderLocation", (void *)NoFolderLocation },
+        { "success without a list", "SHGetSpecialFolderLocation", (void *)EmptyFolderLocation },
+        { "no path for the list", "SHGetPathFromIDListA", (void *)NoPathFromList },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Name);
+        ResetMachine();
+        PrepareInstallState(Folder, VER_PLATFORM_WIN32_NT, 5, SHORTCUT_ALL_USERS);
+        ImportSwap swap("shell32.dll", c.Function, c.StandIn);
+        ExpectFailsWithoutShortcut();
+    }
+}
+
+static HRESULT WINAPI NoLinkObject(REFCLSID, LPUNKNOWN, DWORD, REFIID, void **object)
+{
+    *object = NULL;
+    return REGDB_E_CLASSNOTREG;
+}
+
+TEST_F(ShortcutStage, MissingLinkObjectFailsAndStopsTheComponentSystem)
+{
+    {
+        ImportSwap swap("ole32.dll", "CoCreateInstance", (void *)NoLinkObject);
+        ExpectFailsWithoutShortcut();
+    }
+    EXPECT_TRUE(ComponentSystemStopped());
+}
+
+// A folder in the way of the shortcut's name makes the link object's Save fail for real.
+TEST_F(ShortcutStage, SaveThatFailsFailsTheStep)
+{
+    ASSERT_TRUE(CreateDirectoryA(ShortcutPath(CSIDL_STARTMENU).c_str(), NULL));
+    ExpectFailsWithoutShortcut();
+    EXPECT_TRUE(DirExists(ShortcutPath(CSIDL_STARTMENU)));
+    EXPECT_TRUE(ComponentSystemStopped());
+}
+
+TEST_F(ShortcutStage, ComponentSystemAlreadyStartedCountsAsFailure)
+{
+    ASSERT_EQ(CoInitialize(NULL), S_OK);
+    ExpectFailsWithoutShortcut();
+    CoUninitialize();
+}
