@@ -65,7 +65,10 @@ void RecordPreviousInstall(const std::string &pathBytes, bool makerKey)
         RegCloseKey(key);
     }
     RegCreateKeyExA(HKEY_LOCAL_MACHINE, APP_PATHS_KEY, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL);
-    RegSetValueExA(key, "Path", 0, REG_SZ, (const BYTE *)pathBytes.data(), pathBytes.size());
+    // A zero right after the bytes would make the registry count it in, as
+    // Windows NT does for callers that forgot the terminator.
+    std::string guarded = pathBytes + "#";
+    RegSetValueExA(key, "Path", 0, REG_SZ, (const BYTE *)guarded.data(), pathBytes.size());
     RegCloseKey(key);
 }
 
