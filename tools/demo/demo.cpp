@@ -257,8 +257,10 @@ int main(int argc, char **argv)
     HWND progress = WaitForPage(IDD_PROGRESS, 5000, 1);
     Screen best, shot;
     int most = 0;
+    int frames = 0;
     while (progress && IsWindowVisible(progress) && TakeScreen(shot)) {
         int drawn = PanelDrawn(shot, progress);
+        frames++;
         if (drawn > most) {
             most = drawn;
             best = shot;
@@ -267,7 +269,7 @@ int main(int argc, char **argv)
     if (most > 0)
         WriteScreen(best, "5-progress");
     else
-        printf("  the progress panel went by too fast to be taken\n");
+        printf("  the progress panel went by too fast to be taken (%s, %d frames)\n", progress ? "seen" : "not seen", frames);
 
     if (!(page = WaitForPage(IDD_FINISH)))
         return Fail("the finish page");
