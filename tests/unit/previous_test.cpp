@@ -1,0 +1,184 @@
+// Removal of an earlier installation, called in-process: how the registry's
+// "Path" value is read, the message boxes' kinds, and room for long names.
+#include <gtest/gtest.h>
+#include "install/install.h"
+#include "support/fault.h"
+#include "support/install_run.h"
+#include "support/setupstate.h"
+
+class RemovePrevious : public ::testing::Test {
+protected:
+    std::string Before, Scratch, Old, New;
+    HWND Owner = GetDesktopWindow();
+    LOGFONTA Font;
+
+    void SetUp() override
+    {
+        ResetSetupState();
+        ResetMachine();
+        Before = CurrentDir();
+        Scratch = MakeScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        Old = Scratch + "\\Old";
+        New = Scratch + "\\New";
+        CreateDirectoryA(Old.c_str(), NULL);
+        CreateDirectoryA(New.c_str(), NULL);
+        PutOldProductFiles(Old);
+        lstrcpyA(SetupState.InstallPath, New.c_str());
+        Font = SetupState.TitleFont;
+    }
+
+    void TearDown() override
+    {
+        SetCurrentDirectoryA(Before.c_str());
+        ResetMachine();
+    }
+
+    // Nothing written past the install path: the title font follows it.
+    void ExpectStateIntact(const std::string &installPath)
+    {
+        EXPECT_EQ(std::string(SetupState.InstallPath), installPath);
+        EXPECT_EQ(memcmp(&SetupState.TitleFont, &Font, sizeof Font), 0);
+    }
+};
+
+// A folder whose full path has exactly the given length, empty.
+static std::string FolderOfLength(const std::string &scratch, size_t length, char fill)
+{
+    std::string folder = scratch + "\\" + std::string(length - scratch.size() - 1, fill);
+    CreateDirectoryA(folder.c_str(), NULL);
+    return folder;
+}
+
+// The value is taken as the bytes it holds, with a terminator added: a
+// folder stored without one, even one of 260 characters, is that folder; a
+// value longer than 260 bytes is not read at all.
+TEST_F(RemovePrevious, PathValueNamesTheFolderItsBytesSpell)
+{
+    enum Folder { OldFolder, Chars259, Chars260 };
+    static const struct { const char *Name; Folder Which; bool Terminated; bool Removed; } cases[] = {
+        { "another folder without terminator", OldFolder, false, true },
+        { "259 characters and terminator: 260 bytes", Chars259, true, true },
+        { "260 characters without terminator", Chars260, false, true },
+        { "260 characters and terminator: 261 bytes, too long", Chars260, true, false },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::string folder = c.Which == OldFolder ? Old
+                             : FolderOfLength(Scratch, c.Which == Chars259 ? 259 : 260, 'x');
+        ASSERT_TRUE(DirExists(folder));
+        if (c.Which == OldFolder)
+            PutOldProductFiles(Old);
+        RecordPreviousInstall(c.Terminated ? WithTerminator(folder) : folder);
+        SetCurrentDirectoryA(Before.c_str());
+
+        BoxCapture boxes;
+        RemovePreviousInstall(Owner);
+        EXPECT_EQ(boxes.Boxes.size(), 0u);
+        // An empty old folder, product files deleted, goes without a word.
+        EXPECT_EQ(DirExists(folder), !c.Removed);
+        EXPECT_EQ(CurrentDir(), c.Removed ? New : Before);
+        ExpectStateIntact(New);
+        DeleteTree(folder);
+    }
+}
+
+// A stored folder without its terminator, or with more after it, is another
+// folder even when its text is the new folder's: the user is asked and told,
+// and nothing is lost.
+TEST_F(RemovePrevious, InstallFolderStoredOtherwiseCountsAsAnotherFolder)
+{
+    static const struct { const char *Name; const char *Tail; size_t TailSize; } cases[] = {
+        { "without terminator", "", 0 },
+        { "with characters after the terminator", "\0junk", 6 },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Name);
+        PutOldProductFiles(New);
+        WriteBytes(New + "\\Kept.tsl", "kept settings");
+        RecordPreviousInstall(New + std::string(c.Tail, c.TailSize));
+
+        BoxCapture boxes(IDYES);
+        RemovePreviousInstall(Owner);
+        ASSERT_EQ(boxes.Boxes.size(), 2u);
+        EXPECT_EQ(boxes.Boxes[0].Type, (UINT)(MB_YESNO | MB_ICONQUESTION));
+        EXPECT_EQ(boxes.Boxes[1].Text.substr(0, 51), "Setup could not remove a previous version's folder,");
+        EXPECT_EQ(FilesIn(New), std::vector<std::string>{ "Kept.tsl" });
+        EXPECT_EQ(ReadBytes(New + "\\Kept.tsl"), "kept settings");
+        ExpectStateIntact(New);
+    }
+}
+
+TEST_F(RemovePrevious, BoxesAreOwnedCaptionedAndOfTheirKind)
+{
+    WriteBytes(Old + "\\Clash.tsl", "old");
+    WriteBytes(New + "\\Clash.tsl", "new");
+    RecordPreviousInstall(WithTerminator(Old));
+
+    BoxCapture boxes(IDYES);
+    RemovePreviousInstall(Owner);
+    ASSERT_EQ(boxes.Boxes.size(), 3u);
+    static const UINT kinds[] = { MB_YESNO | MB_ICONQUESTION, MB_ICONERROR, MB_ICONERROR };
+    for (int i = 0; i < 3; i++) {
+        EXPECT_EQ(boxes.Boxes[i].Owner, Owner) << i;
+        EXPECT_FALSE(boxes.Boxes[i].NullCaption) << i;
+        EXPECT_EQ(boxes.Boxes[i].Caption, "Brindlecast 1.26 Trial Setup") << i;
+        EXPECT_EQ(boxes.Boxes[i].Type, kinds[i]) << i;
+    }
+    EXPECT_EQ(ReadBytes(New + "\\Clash.tsl"), "new");
+    EXPECT_EQ(FilesIn(Old), std::vector<std::string>{ "Clash.tsl" });
+    ExpectStateIntact(New);
+}
+
+static void WriteWide(const std::wstring &path, const std::string &bytes)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), bytes.size(), &written, NULL);
+    CloseHandle(file);
+}
+
+static std::string ReadWide(const std::wstring &path)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    char bytes[256];
+    DWORD read = 0;
+    if (file == INVALID_HANDLE_VALUE)
+        return "";
+    ReadFile(file, bytes, sizeof bytes, &read, NULL);
+    CloseHandle(file);
+    return std::string(bytes, read);
+}
+
+static std::wstring Wide(const std::string &text)
+{
+    return std::wstring(text.begin(), text.end());
+}
+
+// The longest folder the page lets through, and a settings file name as long
+// as a name may be: the destination path still fits the install path, and
+// nothing after it in the state is touched. Paths this long exceed what the
+// platform's ANSI calls take for a current folder, so only the move is
+// looked at, not the old folder's removal.
+TEST_F(RemovePrevious, LongSettingsFileNameMovesIntoTheLongestFolder)
+{
+    std::string folder = New;
+    while (folder.size() < INSTALL_DIR_CHARS - 1) {
+        size_t part = std::min<size_t>(200, INSTALL_DIR_CHARS - 1 - folder.size() - 1);
+        folder += "\\" + std::string(part, 'd');
+        ASSERT_TRUE(CreateDirectoryW(Wide(folder).c_str(), NULL));
+    }
+    ASSERT_EQ(folder.size(), (size_t)INSTALL_DIR_CHARS - 1);
+    std::string name = std::string(MAX_PATH - 5 - 4, 's') + ".tsl";
+    WriteWide(Wide(Old + "\\" + name), "long named settings");
+    RecordPreviousInstall(WithTerminator(Old));
+    lstrcpyA(SetupState.InstallPath, folder.c_str());
+
+    BoxCapture boxes(IDYES);
+    RemovePreviousInstall(Owner);
+    ASSERT_GE(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Boxes[0].Type, (UINT)(MB_YESNO | MB_ICONQUESTION));
+    for (const RecordedBox &box : boxes.Boxes)
+        EXPECT_EQ(box.Text.find("could not move"), std::string::npos);
+    EXPECT_EQ(ReadWide(Wide(folder + "\\" + name)), "long named settings");
+    ExpectStateIntact(folder);
+}
