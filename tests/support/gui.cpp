@@ -92,6 +92,17 @@ std::vector<HWND> WindowsOf(const SetupRun &run)
     return search.Found;
 }
 
+HWND BackdropOf(const SetupRun &run)
+{
+    for (HWND window : WindowsOf(run)) {
+        char name[32];
+        GetClassNameA(window, name, sizeof name);
+        if (lstrcmpA(name, "SetupClass") == 0)
+            return window;
+    }
+    return NULL;
+}
+
 static bool IsMessageBox(HWND window)
 {
     char name[32];

@@ -33,6 +33,8 @@ void StopSetup(SetupRun &run);
 // IDD_DIRECTORY, IDD_FINISH or IDD_PROGRESS, told apart by their controls.
 // Returns 0 when that page is not up within the timeout.
 HWND WaitForPage(const SetupRun &run, int page, DWORD timeout = 10000);
+// The run's backdrop: its window of class "SetupClass", or 0.
+HWND BackdropOf(const SetupRun &run);
 // Which page a window is (one of the ids above), or 0.
 int PageOf(HWND window);
 // Every visible top-level window of the run.

@@ -40,17 +40,6 @@ int FinishRun(SetupRun &run)
     return WaitForExit(run);
 }
 
-HWND BackdropOf(const SetupRun &run)
-{
-    for (HWND window : WindowsOf(run)) {
-        char name[32];
-        GetClassNameA(window, name, sizeof name);
-        if (lstrcmpA(name, "SetupClass") == 0)
-            return window;
-    }
-    return NULL;
-}
-
 void Answer(const MessageBoxSeen &box, int button)
 {
     Click(box.Window, button);

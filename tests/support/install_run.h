@@ -15,9 +15,6 @@ bool ClickThroughPages(const SetupRun &run, const std::string &folder, int short
 // Waits for the finish page, presses OK and returns the exit code (-1 when
 // the finish page did not come; the run is then stopped).
 int FinishRun(SetupRun &run);
-// The run's backdrop window, or 0.
-HWND BackdropOf(const SetupRun &run);
-
 // Presses a message box's button and waits until the box is gone.
 void Answer(const MessageBoxSeen &box, int button);
 

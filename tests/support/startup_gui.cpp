@@ -8,27 +8,6 @@ static std::wstring Wide(const std::string &text)
     return std::wstring(text.begin(), text.end());
 }
 
-void DeleteDeepTree(const std::string &path)
-{
-    std::wstring root = Wide(path);
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((root + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            std::wstring child = root + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                DeleteDeepTree(std::string(child.begin(), child.end()));
-            else
-                DeleteFileW(child.c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(root.c_str());
-}
-
 std::string StageDeepSetupFolder(const std::string &name, size_t length)
 {
     std::string folder = MakeScratchDir(name);
@@ -67,17 +46,6 @@ SetupRun StartSetupElsewhere(const std::string &folder)
                                  &run.Process) != 0;
     CloseHandle(nothing);
     return run;
-}
-
-HWND BackdropOf(const SetupRun &run)
-{
-    for (HWND window : WindowsOf(run)) {
-        char name[32];
-        GetClassNameA(window, name, sizeof name);
-        if (lstrcmpA(name, "SetupClass") == 0)
-            return window;
-    }
-    return NULL;
 }
 
 bool Settle(HWND page, int button)

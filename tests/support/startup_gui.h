@@ -9,21 +9,17 @@
 #include <string>
 #include <vector>
 #include "gui.h"
+#include "folder_support.h"
 
 // A setup folder whose own path is exactly `length` characters long, made
 // of nested folders under the temporary folder, holding Setup.exe and
 // License.txt. Returns the folder.
 std::string StageDeepSetupFolder(const std::string &name, size_t length);
-// Removes a tree whose paths may be too long for the ANSI calls.
-void DeleteDeepTree(const std::string &path);
 
 // Setup.exe in `folder` started the way StartSetup does, but through the
 // wide calls (the folder's path may be long) and from the temporary folder
 // as current folder.
 SetupRun StartSetupElsewhere(const std::string &folder);
-
-// The run's window of class "SetupClass", or 0.
-HWND BackdropOf(const SetupRun &run);
 
 // Posts a harmless marker behind whatever was posted to the page before and
 // waits until the page has handled it: false when the page did not (gone,
