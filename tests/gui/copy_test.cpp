@@ -6,26 +6,8 @@
 #include "support/sandbox.h"
 #include "resources/resource.h"
 
-class CopyGuiTest : public GuiTest {
+class CopyGuiTest : public FolderGuiTest {
 protected:
-    std::string Scratch, Setup;
-    void SetUp() override
-    {
-        GuiTest::SetUp();
-        Scratch = ScratchOnC("copy-gui");
-    }
-    void TearDown() override
-    {
-        GuiTest::TearDown();
-        RemoveScratchOnC(Scratch);
-        if (!Setup.empty())
-            DeleteTree(Setup);
-        ResetMachine();
-    }
-    std::string Stage(const std::string &name)
-    {
-        return Setup = StageSetupFolder(name);
-    }
     // Next with a folder; the copy fails and its report is awaited.
     MessageBoxSeen InstallInto(const std::string &folder)
     {

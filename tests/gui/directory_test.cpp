@@ -7,26 +7,8 @@
 #include "resources/resource.h"
 #include <shlobj.h>
 
-class DirectoryPageGuiTest : public GuiTest {
+class DirectoryPageGuiTest : public FolderGuiTest {
 protected:
-    std::string Scratch, Setup;
-    void SetUp() override
-    {
-        GuiTest::SetUp();
-        Scratch = ScratchOnC("dir-gui");
-    }
-    void TearDown() override
-    {
-        GuiTest::TearDown();
-        RemoveScratchOnC(Scratch);
-        if (!Setup.empty())
-            DeleteTree(Setup);
-        ResetMachine();
-    }
-    std::string Stage(const std::string &name)
-    {
-        return Setup = StageSetupFolder(name);
-    }
     static std::string DefaultFolder()
     {
         RegValue value = ReadRegValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",

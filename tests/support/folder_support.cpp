@@ -155,19 +155,6 @@ std::string StageMedia(const std::string &folder)
     return folder;
 }
 
-HWND WalkToDirectoryPage(const SetupRun &run)
-{
-    HWND welcome = WaitForPage(run, IDD_WELCOME);
-    if (!welcome)
-        return NULL;
-    Click(welcome, IDOK);
-    HWND agreement = WaitForPage(run, IDD_AGREEMENT);
-    if (!agreement)
-        return NULL;
-    Click(agreement, IDOK);
-    return WaitForPage(run, IDD_DIRECTORY);
-}
-
 void MouseClick(HWND control)
 {
     RECT box;
@@ -199,4 +186,29 @@ std::string ShortcutIn(int csidl)
     if (SHGetFolderPathA(NULL, csidl, NULL, 0, path) != S_OK)
         return "";
     return std::string(path) + "\\Brindlecast.lnk";
+}
+
+void FolderGuiTest::SetUp()
+{
+    GuiTest::SetUp();
+    // Named after the suite; parameterised suites carry a slash in their name.
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_suite()->name();
+    for (char &c : name)
+        if (c == '/')
+            c = '-';
+    Scratch = ScratchOnC(name);
+}
+
+void FolderGuiTest::TearDown()
+{
+    GuiTest::TearDown();
+    RemoveScratchOnC(Scratch);
+    if (!Setup.empty())
+        DeleteTree(Setup);
+    ResetMachine();
+}
+
+std::string FolderGuiTest::Stage(const std::string &name)
+{
+    return Setup = StageSetupFolder(name);
 }

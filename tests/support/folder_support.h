@@ -41,8 +41,6 @@ struct SetupFolderSwap {
 extern const char *const ShippedFiles[7];
 std::string StageMedia(const std::string &folder);
 
-// Welcome -> I Agree -> the install-folder page of a run; 0 when it fails.
-HWND WalkToDirectoryPage(const SetupRun &run);
 // The left mouse button pressed and released over the middle of a control,
 // as a user clicks it (a disabled control gets no click).
 void MouseClick(HWND control);
@@ -50,5 +48,15 @@ void MouseClick(HWND control);
 bool WaitForFocus(const SetupRun &run, HWND control, DWORD timeout = 3000);
 // The Start Menu shortcut of the product in a CSIDL folder.
 std::string ShortcutIn(int csidl);
+
+// GUI tests with a scratch folder on C: and a staged setup folder of their
+// own, both removed afterwards with everything the runs installed.
+class FolderGuiTest : public GuiTest {
+protected:
+    std::string Scratch, Setup;
+    void SetUp() override;
+    void TearDown() override;
+    std::string Stage(const std::string &name);
+};
 
 #endif

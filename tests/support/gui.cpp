@@ -103,6 +103,19 @@ HWND BackdropOf(const SetupRun &run)
     return NULL;
 }
 
+HWND WalkToDirectoryPage(const SetupRun &run)
+{
+    HWND welcome = WaitForPage(run, IDD_WELCOME);
+    if (!welcome)
+        return NULL;
+    Click(welcome, IDOK);
+    HWND agreement = WaitForPage(run, IDD_AGREEMENT);
+    if (!agreement)
+        return NULL;
+    Click(agreement, IDOK);
+    return WaitForPage(run, IDD_DIRECTORY);
+}
+
 static bool IsMessageBox(HWND window)
 {
     char name[32];

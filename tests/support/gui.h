@@ -40,6 +40,10 @@ int PageOf(HWND window);
 // Every visible top-level window of the run.
 std::vector<HWND> WindowsOf(const SetupRun &run);
 
+// Next on the welcome page, I Agree on the agreement page: the install-folder
+// page, or 0 when a page did not come.
+HWND WalkToDirectoryPage(const SetupRun &run);
+
 struct MessageBoxSeen {
     HWND Window;
     std::string Caption;

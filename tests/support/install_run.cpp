@@ -4,22 +4,9 @@
 #include <algorithm>
 #include <shlobj.h>
 
-HWND ClickToDirectory(const SetupRun &run)
-{
-    HWND welcome = WaitForPage(run, IDD_WELCOME);
-    if (!welcome)
-        return NULL;
-    Click(welcome, IDOK);
-    HWND agreement = WaitForPage(run, IDD_AGREEMENT);
-    if (!agreement)
-        return NULL;
-    Click(agreement, IDOK);
-    return WaitForPage(run, IDD_DIRECTORY);
-}
-
 bool ClickThroughPages(const SetupRun &run, const std::string &folder, int shortcut)
 {
-    HWND directory = ClickToDirectory(run);
+    HWND directory = WalkToDirectoryPage(run);
     if (!directory)
         return false;
     SetControlText(directory, IDC_INSTALL_DIR, folder);

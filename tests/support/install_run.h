@@ -7,8 +7,6 @@
 #include "gui.h"
 #include "sandbox.h"
 
-// Welcome -> Next, Agreement -> I Agree; the directory page, or 0.
-HWND ClickToDirectory(const SetupRun &run);
 // Then the folder typed, the shortcut radio button (IDC_SHORTCUT_*) chosen
 // and Next pressed. False when a page did not come.
 bool ClickThroughPages(const SetupRun &run, const std::string &folder, int shortcut);
