@@ -4,24 +4,6 @@
 #include "resources/resource.h"
 #include <shlobj.h>
 
-static const char Suffix[] = "\r\rSee the readme.txt file for additional help.";
-
-std::string ExpectedReport(int message)
-{
-    static const struct { int Id; const char *Text; } texts[] = {
-        { IDS_COPY_FAILED, "Can't copy file from setup folder." },
-        { IDS_NO_CREATE_DIR, "Can't create install directory." },
-        { IDS_BAD_DRIVE, "Invalid drive. Use the form C:\\." },
-        { IDS_NO_PARENT_DIR, "Path to install directory doesn't exist. Enter a vaild path." },
-        { IDS_NO_ACCESS_DIR, "Could not access install directory. Try another." },
-        { IDS_DOUBLE_BACKSLASH, "Invalid path specification. Can't have consecutive \\'s." },
-    };
-    for (const auto &entry : texts)
-        if (entry.Id == message)
-            return std::string(entry.Text) + Suffix;
-    return "(no text for message " + std::to_string(message) + ")";
-}
-
 std::string ScratchOnC(const std::string &name)
 {
     std::string path = "C:\\bc-" + name;

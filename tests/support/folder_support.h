@@ -9,10 +9,7 @@
 #include <string>
 #include "fault.h"
 #include "gui.h"
-
-// The exact text of an error box for a message number: the message written
-// out here (not loaded from the program) followed by the fixed suffix.
-std::string ExpectedReport(int message);
+#include "messages.h"
 
 // A fresh empty folder C:\bc-<name>; short, so tables of typed paths stay
 // readable. RemoveScratchOnC first leaves it, if it is the current folder.

@@ -4,6 +4,7 @@
 #define TESTS_MESSAGES_H
 
 #include <windows.h>
+#include <string>
 
 struct MessageText {
     UINT Id;
@@ -34,5 +35,15 @@ inline constexpr MessageText MessageTexts[] = {
     { 251, "Copying files..." },
     { 252, "Updating registry..." },
 };
+
+// What an error box for a message number reads: its text, two carriage
+// returns and the pointer to the readme.
+inline std::string ExpectedReport(UINT id)
+{
+    for (const MessageText &message : MessageTexts)
+        if (message.Id == id)
+            return std::string(message.Text) + "\r\rSee the readme.txt file for additional help.";
+    return "(no text for message " + std::to_string(id) + ")";
+}
 
 #endif

@@ -39,7 +39,7 @@ static std::string ResourceBytes(LPCSTR type, LPCSTR name)
 enum { ButtonAtom = 0x80, EditAtom = 0x81, StaticAtom = 0x82 };
 static const std::wstring IconText = L"#100";   // an ordinal, written as #number
 
-struct ControlSpec {
+struct ControlLayout {
     int Id;
     WORD ClassAtom;
     std::wstring Text;
@@ -47,16 +47,16 @@ struct ControlSpec {
     DWORD Style;   // on top of WS_CHILD | WS_VISIBLE
 };
 
-struct TemplateSpec {
+struct TemplateLayout {
     int Id;
     DWORD Style;
     short Cx, Cy;
-    std::vector<ControlSpec> Controls;
+    std::vector<ControlLayout> Controls;
 };
 
 static const DWORD Frame = DS_MODALFRAME | DS_SETFONT;
 
-static const TemplateSpec Templates[] = {
+static const TemplateLayout Templates[] = {
     { IDD_WELCOME, Frame, 250, 90, {
         { -1, StaticAtom, L"Welcome to the Brindlecast 1.26 Setup program.", 0, 14, 250, 8, SS_CENTER | WS_GROUP },
         { -1, StaticAtom, L"Setup will now guide you through the installation of Brindlecast.", 0, 34, 250, 8,
@@ -148,31 +148,31 @@ struct Reader {
 
 TEST(Resources, PageTemplatesAreExactlyAsLaidOut)
 {
-    for (const TemplateSpec &spec : Templates) {
-        SCOPED_TRACE("template " + std::to_string(spec.Id));
-        std::string bytes = ResourceBytes(RT_DIALOG, MAKEINTRESOURCEA(spec.Id));
+    for (const TemplateLayout &layout : Templates) {
+        SCOPED_TRACE("template " + std::to_string(layout.Id));
+        std::string bytes = ResourceBytes(RT_DIALOG, MAKEINTRESOURCEA(layout.Id));
         ASSERT_FALSE(bytes.empty());
         const BYTE *start = (const BYTE *)bytes.data();
         Reader read = { start, start + bytes.size() };
 
         DWORD style = read.Dword();
         ASSERT_NE(style, 0xFFFF0001u) << "an extended template";
-        EXPECT_EQ(style, spec.Style);
+        EXPECT_EQ(style, layout.Style);
         EXPECT_EQ(read.Dword(), 0u) << "extended style";
         WORD count = read.Word();
-        EXPECT_EQ(count, spec.Controls.size());
+        EXPECT_EQ(count, layout.Controls.size());
         EXPECT_EQ((short)read.Word(), 0);
         EXPECT_EQ((short)read.Word(), 0);
-        EXPECT_EQ((short)read.Word(), spec.Cx);
-        EXPECT_EQ((short)read.Word(), spec.Cy);
+        EXPECT_EQ((short)read.Word(), layout.Cx);
+        EXPECT_EQ((short)read.Word(), layout.Cy);
         EXPECT_EQ(read.Name(), L"") << "menu";
         EXPECT_EQ(read.Name(), L"") << "window class";
         EXPECT_EQ(read.Name(), L"") << "caption";
         EXPECT_EQ(read.Word(), 8) << "font size";
         EXPECT_EQ(read.Name(), L"MS Sans Serif");
 
-        for (size_t i = 0; i < spec.Controls.size() && i < count; i++) {
-            const ControlSpec &control = spec.Controls[i];
+        for (size_t i = 0; i < layout.Controls.size() && i < count; i++) {
+            const ControlLayout &control = layout.Controls[i];
             SCOPED_TRACE("control " + std::to_string(i));
             read.AlignDword(start);
             EXPECT_EQ(read.Dword(), WS_CHILD | WS_VISIBLE | control.Style);
