@@ -65,7 +65,8 @@ static int IsSetupFolder(const char *folder)
 
     if (length == 0 || length >= sizeof own || !LastBackslash(own))
         return 0;
-    *LastBackslash(own) = 0;
+    // Keep the backslash: "C:" alone would name the drive's current folder.
+    LastBackslash(own)[1] = 0;
     ComparableFolder(own, ownFolder, sizeof ownFolder);
     ComparableFolder(folder, given, sizeof given);
     return lstrcmpiA(ownFolder, given) == 0;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include "install/install.h"
 #include "support/fault.h"
+#include "support/folder_support.h"
 #include "support/install_run.h"
 #include "support/setupstate.h"
 
@@ -181,4 +182,18 @@ TEST_F(RemovePrevious, LongSettingsFileNameMovesIntoTheLongestFolder)
         EXPECT_EQ(box.Text.find("could not move"), std::string::npos);
     EXPECT_EQ(ReadWide(Wide(folder + "\\" + name)), "long named settings");
     ExpectStateIntact(folder);
+}
+
+// A setup program in a drive root runs from "C:\", not from "C:": the bare
+// drive would name the drive's current folder, which at that moment is the
+// old installation's, and its product files would be wrongly kept.
+TEST_F(RemovePrevious, SetupInDriveRootIsNotTakenForTheOldFolder)
+{
+    RecordPreviousInstall(WithTerminator(Old));
+    SetupFolderSwap setupInRoot("C:");   // reports C:\Setup.exe
+
+    BoxCapture boxes;
+    RemovePreviousInstall(Owner);
+    EXPECT_EQ(boxes.Boxes.size(), 0u);
+    EXPECT_FALSE(DirExists(Old)) << "the old product files should be gone and the folder with them";
 }
