@@ -98,7 +98,9 @@ TEST_F(DirectoryPageGuiTest, ARejectedFolderCanBeCorrectedAndTheSecondNextInstal
     std::string typed = " \t" + Scratch + "\\Missing\\Tool  ";
     SetControlText(page, IDC_INSTALL_DIR, typed);
     Click(page, IDC_SHORTCUT_NONE);
-    // The click took the focus to the button; Enter is pressed in the field.
+    // The click takes the focus to the button (a mouse click while the
+    // button still holds the mouse would be lost); Enter is pressed in the field.
+    ASSERT_TRUE(WaitForFocus(Run, GetDlgItem(page, IDC_SHORTCUT_NONE)));
     MouseClick(GetDlgItem(page, IDC_INSTALL_DIR));
     ASSERT_TRUE(WaitForFocus(Run, GetDlgItem(page, IDC_INSTALL_DIR)));
     PressKey(Run, page, VK_RETURN);
