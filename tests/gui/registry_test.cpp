@@ -47,13 +47,7 @@ protected:
         Folder = Setup + "\\Brindle Apps";
         Run = StartSetup(Setup);
         ASSERT_TRUE(Run.Started);
-        HWND page = WaitForPage(Run, IDD_WELCOME);
-        ASSERT_NE(page, (HWND)NULL);
-        Click(page, IDOK);
-        page = WaitForPage(Run, IDD_AGREEMENT);
-        ASSERT_NE(page, (HWND)NULL);
-        Click(page, IDOK);
-        page = WaitForPage(Run, IDD_DIRECTORY);
+        HWND page = WalkToDirectoryPage(Run);
         ASSERT_NE(page, (HWND)NULL);
         SetControlText(page, IDC_INSTALL_DIR, Folder);
         Click(page, IDC_SHORTCUT_USER);

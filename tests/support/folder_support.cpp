@@ -55,16 +55,7 @@ bool DeepFileExists(const std::string &path)
 
 std::string ReadDeepBytes(const std::string &path)
 {
-    HANDLE file = CreateFileW(Deep(path).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    std::string bytes;
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    bytes.resize(GetFileSize(file, NULL));
-    DWORD read = 0;
-    ReadFile(file, &bytes[0], bytes.size(), &read, NULL);
-    bytes.resize(read);
-    CloseHandle(file);
-    return bytes;
+    return ReadOpenFile(CreateFileW(Deep(path).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL));
 }
 
 void DeleteDeepTree(const std::string &path)

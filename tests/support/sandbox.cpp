@@ -42,9 +42,8 @@ void WriteBytes(const std::string &path, const std::string &bytes)
     CloseHandle(file);
 }
 
-std::string ReadBytes(const std::string &path)
+std::string ReadOpenFile(HANDLE file)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     std::string bytes;
     if (file == INVALID_HANDLE_VALUE)
         return bytes;
@@ -54,6 +53,11 @@ std::string ReadBytes(const std::string &path)
     bytes.resize(read);
     CloseHandle(file);
     return bytes;
+}
+
+std::string ReadBytes(const std::string &path)
+{
+    return ReadOpenFile(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL));
 }
 
 bool FileExists(const std::string &path)

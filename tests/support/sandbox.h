@@ -12,6 +12,8 @@ void DeleteTree(const std::string &path);
 
 void WriteBytes(const std::string &path, const std::string &bytes);
 std::string ReadBytes(const std::string &path);   // empty when missing
+// Reads an open file whole and closes it; empty for an invalid handle.
+std::string ReadOpenFile(HANDLE file);
 bool FileExists(const std::string &path);
 bool DirExists(const std::string &path);
 std::string CurrentDir();
