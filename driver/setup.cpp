@@ -55,7 +55,6 @@ static int WalkPages(void)
 static int Install(void)
 {
     HWND owner = SetupState.BackdropWindow;
-    int written;
 
     RemovePreviousInstall(owner);
     SetupState.ProgressWindow = CreateDialogParamA(SetupState.Instance, MAKEINTRESOURCEA(IDD_PROGRESS), owner,
@@ -65,10 +64,9 @@ static int Install(void)
     if (!CopyProductFiles())
         return 0;
     SetStatusText(SetupState.ProgressWindow, IDC_STATUS_REGISTRY, IDS_UPDATING_REGISTRY);
-    written = WriteRegistryEntries(owner);
-    // Whatever failed inside, the registry or the shortcut, the user hears of the registry.
+    // Whichever failed, the registry or the shortcut, the user hears of the registry.
     SetupState.StepMessageId = IDS_REGISTRY_FAILED;
-    if (!written)
+    if (!WriteRegistryEntries() || !CreateStartMenuShortcut(owner))
         return 0;
     DestroyWindow(SetupState.ProgressWindow);
     SetFocus(owner);

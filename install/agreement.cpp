@@ -26,7 +26,7 @@ int LoadAgreementText(void)
     if (!EnterSetupFolder())
         return 0;
     SetupState.StepMessageId = IDS_BAD_AGREEMENT;
-    file = CreateFileA("License.txt", GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+    file = CreateFileA(LicenseFile, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                        FILE_ATTRIBUTE_READONLY | FILE_FLAG_SEQUENTIAL_SCAN, NULL);
     if (file == INVALID_HANDLE_VALUE)
         return 0;

@@ -1,19 +1,22 @@
 // The install folder: the proposed default, and the typed folder checked and created.
 #include "install.h"
 
-static const char *const CurrentVersionChain[] = { "SOFTWARE", "Microsoft", "Windows", "CurrentVersion" };
-
 void DefaultInstallDir(void)
 {
-    HKEY keys[4];
-    int opened = OpenKeyChain(HKEY_LOCAL_MACHINE, CurrentVersionChain, 3, KEY_ENUMERATE_SUB_KEYS, keys);
-    int found = 0;
+    // SOFTWARE, Microsoft and Windows, then CurrentVersion.
+    HKEY keys[1 + CURRENT_VERSION_DEPTH];
+    int opened = 0, found = 0;
 
-    if (opened == 3 && RegOpenKeyExA(keys[2], CurrentVersionChain[3], 0, KEY_QUERY_VALUE, &keys[3]) == ERROR_SUCCESS) {
-        opened = 4;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, MachineSoftwareKey, 0, KEY_ENUMERATE_SUB_KEYS, &keys[0]) == ERROR_SUCCESS)
+        opened = 1 + OpenKeyChain(keys[0], CurrentVersionChain, CURRENT_VERSION_DEPTH - 1, KEY_ENUMERATE_SUB_KEYS,
+                                  keys + 1);
+    if (opened == CURRENT_VERSION_DEPTH
+        && RegOpenKeyExA(keys[opened - 1], CurrentVersionChain[CURRENT_VERSION_DEPTH - 1], 0, KEY_QUERY_VALUE,
+                         &keys[opened]) == ERROR_SUCCESS) {
+        opened++;
         // Leave room for the product folder's name and its terminator.
-        DWORD size = INSTALL_DIR_CHARS - sizeof "\\Brindlecast";
-        found = RegQueryValueExA(keys[3], "ProgramFilesDir", NULL, NULL,
+        DWORD size = INSTALL_DIR_CHARS - sizeof ProductFolder;
+        found = RegQueryValueExA(keys[opened - 1], ProgramFilesValue, NULL, NULL,
                                  (BYTE *)SetupState.InstallPath, &size) == ERROR_SUCCESS;
         // A value stored without its terminator must not run on into the rest of the buffer.
         if (found)
@@ -21,7 +24,7 @@ void DefaultInstallDir(void)
     }
     CloseKeys(keys, opened);
     if (found)
-        AppendText(SetupState.InstallPath, FallbackInstallDir + 2);
+        AppendText(SetupState.InstallPath, ProductFolder);
     else
         CopyText(SetupState.InstallPath, FallbackInstallDir);
 }

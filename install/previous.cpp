@@ -1,8 +1,6 @@
 // Removes an earlier installation that the registry points to, offering to keep its settings files.
 #include "install.h"
 
-static const char *const AppPathsChain[] = { "Microsoft", "Windows", "CurrentVersion", "App Paths" };
-
 static const char MoveQuestion[] =
     "Settings files were found while removing a previous installation of Brindlecast. "
     "Do you want Setup to move them to the new installation folder?";
@@ -17,21 +15,18 @@ static const char RemoveFailed[] =
 static void MoveSettingsFiles(HWND owner)
 {
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA("*.tsl", &found);
-    char *name;
+    HANDLE search = FindFirstFileA(SettingsPattern, &found);
+    char target[INSTALL_PATH_ROOM];
     int moved = 1;
 
     if (search == INVALID_HANDLE_VALUE)
         return;
     if (MessageBoxA(owner, MoveQuestion, SetupTitle, MB_YESNO | MB_ICONQUESTION) == IDYES) {
-        name = AppendText(SetupState.InstallPath, "\\");
-        do {
-            CopyText(name, found.cFileName);
-            moved = MoveFileA(found.cFileName, SetupState.InstallPath);
-        } while (moved && FindNextFileA(search, &found));
+        do
+            moved = MoveFileA(found.cFileName, InstallFolderPath(target, found.cFileName));
+        while (moved && FindNextFileA(search, &found));
         if (!moved || GetLastError() != ERROR_NO_MORE_FILES)
             MessageBoxA(owner, MoveFailed, SetupTitle, MB_ICONERROR);
-        name[-1] = 0;
     }
     FindClose(search);
 }
@@ -74,13 +69,10 @@ static int IsSetupFolder(const char *folder)
 
 static void DeleteProductFiles(const char *folder)
 {
-    char path[MAX_PATH + 1 + 16];
-    char *name = AppendText(CopyText(path, folder), "\\");
+    char path[MAX_PATH + 1 + MAX_PATH];
 
-    for (int i = 0; i < PRODUCT_FILE_COUNT; i++) {
-        CopyText(name, ProductFiles[i]);
-        DeleteFileA(path);
-    }
+    for (const char *file : ProductFiles)
+        DeleteFileA(JoinPath(path, folder, file));
 }
 
 static void RemoveOldFolder(HWND owner, const char *oldPath, DWORD storedSize)
@@ -105,12 +97,13 @@ static void RemoveOldFolder(HWND owner, const char *oldPath, DWORD storedSize)
 
 void RemovePreviousInstall(HWND owner)
 {
-    HKEY software, maker, keys[5];
+    // Microsoft, Windows, CurrentVersion, App Paths and the program's entry.
+    HKEY software, maker, keys[CURRENT_VERSION_DEPTH + 2];
     char oldPath[MAX_PATH + 1];
     DWORD size = MAX_PATH;
     int opened;
 
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_CREATE_SUB_KEY, &software) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, MachineSoftwareKey, 0, KEY_CREATE_SUB_KEY, &software) != ERROR_SUCCESS)
         return;
     // Only the maker key's existence counts.
     if (RegOpenKeyExA(software, MakerName, 0, KEY_ENUMERATE_SUB_KEYS, &maker) != ERROR_SUCCESS) {
@@ -118,10 +111,14 @@ void RemovePreviousInstall(HWND owner)
         return;
     }
     RegCloseKey(maker);
-    opened = OpenKeyChain(software, AppPathsChain, 4, KEY_ENUMERATE_SUB_KEYS, keys);
-    if (opened == 4 && RegOpenKeyExA(keys[3], ProgramFile, 0, KEY_QUERY_VALUE, &keys[4]) == ERROR_SUCCESS) {
-        opened = 5;
-        if (RegQueryValueExA(keys[4], "Path", NULL, NULL, (BYTE *)oldPath, &size) == ERROR_SUCCESS) {
+    opened = OpenKeyChain(software, CurrentVersionChain, CURRENT_VERSION_DEPTH, KEY_ENUMERATE_SUB_KEYS, keys);
+    if (opened == CURRENT_VERSION_DEPTH
+        && RegOpenKeyExA(keys[opened - 1], AppPathsKey, 0, KEY_ENUMERATE_SUB_KEYS, &keys[opened]) == ERROR_SUCCESS)
+        opened++;
+    if (opened == CURRENT_VERSION_DEPTH + 1
+        && RegOpenKeyExA(keys[opened - 1], ProgramFile, 0, KEY_QUERY_VALUE, &keys[opened]) == ERROR_SUCCESS) {
+        opened++;
+        if (RegQueryValueExA(keys[opened - 1], AppPathValue, NULL, NULL, (BYTE *)oldPath, &size) == ERROR_SUCCESS) {
             // The value may have been stored without its terminator.
             oldPath[size] = 0;
             RemoveOldFolder(owner, oldPath, size);

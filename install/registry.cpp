@@ -1,4 +1,5 @@
-// Records the installed product in the registry, then places the Start Menu shortcut.
+// Records the installed product in the registry: version keys, application
+// path, uninstall entry, per-user defaults and the file association.
 #include "install.h"
 #include <shlobj.h>
 
@@ -15,13 +16,14 @@ static int SetString(HKEY key, const char *name, const char *text)
 }
 
 // A path with spaces in a command line must be quoted, or the shell may run
-// a program named by its first words instead.
-static const char *Quoted(char *to, const char *path, const char *tail)
+// a program named by its first words instead. The command is the path of a
+// file in the install folder, quoted, and a tail.
+#define COMMAND_ROOM (INSTALL_PATH_ROOM + 2 + sizeof OpenCommandTail)
+static const char *QuotedCommand(char *to, const char *name, const char *tail)
 {
     char *end = CopyText(to, "\"");
-    end = CopyText(end, path);
-    end = CopyText(end, "\"");
-    CopyText(end, tail);
+    InstallFolderPath(end, name);
+    CopyText(AppendText(end, "\""), tail);
     return to;
 }
 
@@ -66,65 +68,53 @@ static int WriteVersionKeys(HKEY software)
     return 1;
 }
 
-// Leaves the program path in InstallPath; the later stages take it from there.
-static int WriteAppPath(HKEY currentVersion, char *name)
+static int WriteAppPath(HKEY currentVersion)
 {
-    HKEY appPaths, program;
+    char program[INSTALL_PATH_ROOM];
+    HKEY appPaths, entry;
 
-    if (RegOpenKeyExA(currentVersion, "App Paths", 0, KEY_CREATE_SUB_KEY, &appPaths) != ERROR_SUCCESS
-        || !CreateKey(appPaths, ProgramFile, KEY_SET_VALUE, &program)
-        || !SetString(program, "Path", SetupState.InstallPath))
+    if (RegOpenKeyExA(currentVersion, AppPathsKey, 0, KEY_CREATE_SUB_KEY, &appPaths) != ERROR_SUCCESS
+        || !CreateKey(appPaths, ProgramFile, KEY_SET_VALUE, &entry)
+        || !SetString(entry, AppPathValue, SetupState.InstallPath)
+        || !SetString(entry, NULL, InstallFolderPath(program, ProgramFile)))
         return 0;
-    name[-1] = '\\';
-    CopyText(name, ProgramFile);
-    if (!SetString(program, NULL, SetupState.InstallPath))
-        return 0;
-    RegCloseKey(program);
+    RegCloseKey(entry);
     RegCloseKey(appPaths);
     return 1;
 }
 
-static int WriteUninstallEntry(HKEY currentVersion, char *name)
+static int WriteUninstallEntry(HKEY currentVersion)
 {
-    char command[INSTALL_PATH_ROOM + 2];
-    HKEY uninstall, product;
+    char command[COMMAND_ROOM];
+    HKEY uninstall, entry;
 
-    if (!CreateKey(currentVersion, "Uninstall", KEY_CREATE_SUB_KEY, &uninstall)
-        || !CreateKey(uninstall, ProductName, KEY_SET_VALUE, &product)
-        || !SetString(product, "DisplayName", ProductName))
+    if (!CreateKey(currentVersion, UninstallKey, KEY_CREATE_SUB_KEY, &uninstall)
+        || !CreateKey(uninstall, ProductName, KEY_SET_VALUE, &entry)
+        || !SetString(entry, DisplayNameValue, ProductName)
+        || !SetString(entry, UninstallStringValue, QuotedCommand(command, UninstallerFile, "")))
         return 0;
-    CopyText(name, UninstallerFile);
-    Quoted(command, SetupState.InstallPath, "");
-    CopyText(name, ProgramFile);
-    if (!SetString(product, "UninstallString", command))
-        return 0;
-    RegCloseKey(product);
+    RegCloseKey(entry);
     RegCloseKey(uninstall);
     return 1;
 }
 
-static const char *const CurrentVersionChain[] = { "Microsoft", "Windows", "CurrentVersion" };
-
 static int WriteMachineEntries(void)
 {
-    HKEY software, keys[3];
-    char *name;
+    HKEY software, keys[CURRENT_VERSION_DEPTH];
 
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_CREATE_SUB_KEY, &software) != ERROR_SUCCESS
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, MachineSoftwareKey, 0, KEY_CREATE_SUB_KEY, &software) != ERROR_SUCCESS
         || !WriteVersionKeys(software)
-        || OpenKeyChain(software, CurrentVersionChain, 2, KEY_ENUMERATE_SUB_KEYS, keys) != 2
-        || OpenKeyChain(keys[1], CurrentVersionChain + 2, 1, KEY_ENUMERATE_SUB_KEYS | KEY_CREATE_SUB_KEY, keys + 2) != 1)
-        return 0;
-    // The folder, then the program path: the name goes after a backslash
-    // that is only put in place once "Path" has been written.
-    name = SetupState.InstallPath + lstrlenA(SetupState.InstallPath) + 1;
-    if (!WriteAppPath(keys[2], name))
+        || OpenKeyChain(software, CurrentVersionChain, CURRENT_VERSION_DEPTH - 1, KEY_ENUMERATE_SUB_KEYS, keys)
+               != CURRENT_VERSION_DEPTH - 1
+        || OpenKeyChain(keys[CURRENT_VERSION_DEPTH - 2], CurrentVersionChain + CURRENT_VERSION_DEPTH - 1, 1,
+                        KEY_ENUMERATE_SUB_KEYS | KEY_CREATE_SUB_KEY, keys + CURRENT_VERSION_DEPTH - 1) != 1
+        || !WriteAppPath(keys[CURRENT_VERSION_DEPTH - 1]))
         return 0;
     // NT before 4.0 has no list of programs to uninstall.
     if (!(SetupState.PlatformId == VER_PLATFORM_WIN32_NT && SetupState.MajorVersion < 4)
-        && !WriteUninstallEntry(keys[2], name))
+        && !WriteUninstallEntry(keys[CURRENT_VERSION_DEPTH - 1]))
         return 0;
-    CloseKeys(keys, 3);
+    CloseKeys(keys, CURRENT_VERSION_DEPTH);
     RegCloseKey(software);
     return 1;
 }
@@ -133,60 +123,57 @@ static int WriteMachineEntries(void)
 // not whole is reset as a whole.
 static int WriteUserDefaults(void)
 {
-    static const char *const names[] = { "WindowLeft", "WindowTop" };
     static const DWORD zero = 0;
     HKEY keys[4];
     DWORD type;
     int whole = 1;
 
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_CREATE_SUB_KEY, &keys[0]) != ERROR_SUCCESS
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, UserSoftwareKey, 0, KEY_CREATE_SUB_KEY, &keys[0]) != ERROR_SUCCESS
         || !CreateKey(keys[0], MakerName, KEY_CREATE_SUB_KEY, &keys[1])
         || !CreateKey(keys[1], ProductName, KEY_CREATE_SUB_KEY, &keys[2])
-        || !CreateKey(keys[2], "Settings", KEY_QUERY_VALUE | KEY_SET_VALUE, &keys[3]))
+        || !CreateKey(keys[2], SettingsKey, KEY_QUERY_VALUE | KEY_SET_VALUE, &keys[3]))
         return 0;
-    for (int i = 0; i < 2; i++)
-        if (RegQueryValueExA(keys[3], names[i], NULL, &type, NULL, NULL) != ERROR_SUCCESS || type != REG_DWORD)
+    for (const char *name : WindowPositionValues)
+        if (RegQueryValueExA(keys[3], name, NULL, &type, NULL, NULL) != ERROR_SUCCESS || type != REG_DWORD)
             whole = 0;
     if (!whole)
-        for (int i = 0; i < 2; i++)
-            RegSetValueExA(keys[3], names[i], 0, REG_DWORD, (const BYTE *)&zero, sizeof zero);
+        for (const char *name : WindowPositionValues)
+            RegSetValueExA(keys[3], name, 0, REG_DWORD, (const BYTE *)&zero, sizeof zero);
     CloseKeys(keys, 4);
     return 1;
 }
 
 static int WriteAssociation(void)
 {
-    char command[INSTALL_PATH_ROOM + 8];
-    HKEY extension, type, icon, keys[3];
+    char program[INSTALL_PATH_ROOM], command[COMMAND_ROOM];
+    HKEY extension, type, icon, keys[OPEN_COMMAND_DEPTH];
 
-    if (!CreateKey(HKEY_CLASSES_ROOT, ".tsl", KEY_WRITE, &extension))
+    if (!CreateKey(HKEY_CLASSES_ROOT, SettingsExtension, KEY_WRITE, &extension))
         return 0;
     SetString(extension, NULL, ProductName);
     RegCloseKey(extension);
 
     if (!CreateKey(HKEY_CLASSES_ROOT, ProductName, KEY_WRITE, &type))
         return 0;
-    SetString(type, NULL, "Brindlecast File");
-    if (!CreateKey(type, "DefaultIcon", KEY_WRITE, &icon))
+    SetString(type, NULL, FileTypeDescription);
+    if (!CreateKey(type, DefaultIconKey, KEY_WRITE, &icon))
         return 0;
-    SetString(icon, NULL, SetupState.InstallPath);
+    SetString(icon, NULL, InstallFolderPath(program, ProgramFile));
     RegCloseKey(icon);
 
-    if (!CreateKey(type, "shell", KEY_CREATE_SUB_KEY, &keys[0])
-        || !CreateKey(keys[0], "open", KEY_CREATE_SUB_KEY, &keys[1])
-        || !CreateKey(keys[1], "command", KEY_WRITE, &keys[2]))
+    if (!CreateKey(type, OpenCommandChain[0], KEY_CREATE_SUB_KEY, &keys[0])
+        || !CreateKey(keys[0], OpenCommandChain[1], KEY_CREATE_SUB_KEY, &keys[1])
+        || !CreateKey(keys[1], OpenCommandChain[2], KEY_WRITE, &keys[2]))
         return 0;
-    SetString(keys[2], NULL, Quoted(command, SetupState.InstallPath, " %1"));
-    CloseKeys(keys, 3);
+    SetString(keys[2], NULL, QuotedCommand(command, ProgramFile, OpenCommandTail));
+    CloseKeys(keys, OPEN_COMMAND_DEPTH);
     RegCloseKey(type);
     // Let the shell show the new association without a restart.
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, NULL, NULL);
     return 1;
 }
 
-int WriteRegistryEntries(HWND owner)
+int WriteRegistryEntries(void)
 {
-    if (!WriteMachineEntries() || !WriteUserDefaults() || !WriteAssociation())
-        return 0;
-    return CreateStartMenuShortcut(owner);
+    return WriteMachineEntries() && WriteUserDefaults() && WriteAssociation();
 }

@@ -6,11 +6,9 @@ static const GUID ShellLinkClass = { 0x00021401, 0, 0, { 0xC0, 0, 0, 0, 0, 0, 0,
 static const GUID ShellLinkInterface = { 0x000214EE, 0, 0, { 0xC0, 0, 0, 0, 0, 0, 0, 0x46 } };
 static const GUID PersistFileInterface = { 0x0000010B, 0, 0, { 0xC0, 0, 0, 0, 0, 0, 0, 0x46 } };
 
-static const char ShortcutName[] = "\\Brindlecast.lnk";
-
 // The folder the shell reports has at most MAX_PATH characters; the room
-// after it keeps the shortcut's name inside the buffer.
-#define MENU_PATH_ROOM (MAX_PATH + sizeof ShortcutName)
+// after it keeps a backslash and the shortcut's name inside the buffer.
+#define MENU_PATH_ROOM (MAX_PATH + 1 + sizeof ShortcutFile)
 
 static int FindStartMenu(HWND owner, char *menuPath)
 {
@@ -29,8 +27,9 @@ static int FindStartMenu(HWND owner, char *menuPath)
     return found;
 }
 
-static int SaveShortcut(char *menuPath)
+static int SaveShortcut(const char *menuPath)
 {
+    char path[INSTALL_PATH_ROOM];
     WCHAR widePath[MENU_PATH_ROOM];
     IShellLinkA *link;
     IPersistFile *file;
@@ -38,20 +37,15 @@ static int SaveShortcut(char *menuPath)
 
     if (FAILED(CoCreateInstance(ShellLinkClass, NULL, CLSCTX_INPROC_SERVER, ShellLinkInterface, (void **)&link)))
         return 0;
-    if (FAILED(link->SetPath(SetupState.InstallPath))) {
-        link->Release();
-        return 0;
-    }
-    // The working folder is the install folder with its trailing backslash.
-    LastBackslash(SetupState.InstallPath)[1] = 0;
-    if (FAILED(link->SetWorkingDirectory(SetupState.InstallPath))
-        || FAILED(link->SetDescription("Shortcut to Tessel.exe"))
+    // The working folder is the install folder with a trailing backslash.
+    if (FAILED(link->SetPath(InstallFolderPath(path, ProgramFile)))
+        || FAILED(link->SetWorkingDirectory(InstallFolderPath(path, "")))
+        || FAILED(link->SetDescription(ShortcutDescription))
         || FAILED(link->QueryInterface(PersistFileInterface, (void **)&file))) {
         link->Release();
         return 0;
     }
-    AppendText(menuPath, ShortcutName);
-    MultiByteToWideChar(CP_ACP, 0, menuPath, -1, widePath, MENU_PATH_ROOM);
+    MultiByteToWideChar(CP_ACP, 0, JoinPath(path, menuPath, ShortcutFile), -1, widePath, MENU_PATH_ROOM);
     saved = SUCCEEDED(file->Save(widePath, TRUE));
     file->Release();
     link->Release();
@@ -60,7 +54,7 @@ static int SaveShortcut(char *menuPath)
 
 int CreateStartMenuShortcut(HWND owner)
 {
-    char menuPath[MENU_PATH_ROOM];
+    char menuPath[MAX_PATH];
     int saved;
 
     if (SetupState.ShortcutChoice == SHORTCUT_NONE)

@@ -2,7 +2,7 @@
 #ifndef SCREENS_H
 #define SCREENS_H
 
-#include "../driver/driver.h"
+#include "../common/state.h"
 
 #define NAVY RGB(0, 0, 128)
 

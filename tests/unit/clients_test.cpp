@@ -38,7 +38,7 @@ TEST_F(Clients, WineUninstallerListsTheProduct)
     ASSERT_TRUE(before.Finished);
     EXPECT_EQ(before.Output.find("Brindlecast|||"), std::string::npos) << before.Output;
 
-    ASSERT_EQ(WriteRegistryEntries(NULL), 1);
+    ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
     ProgramRun after = RunCaptured("uninstaller.exe --list");
     ASSERT_TRUE(after.Finished);
     // One line: the key name, then the display name.
@@ -49,7 +49,7 @@ TEST_F(Clients, WineUninstallerListsTheProduct)
 
 TEST_F(Clients, OpeningASettingsFileStartsTheInstalledProgramWithIt)
 {
-    ASSERT_EQ(WriteRegistryEntries(NULL), 1);
+    ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
     std::string files = MakeScratchDir("tsl-files");
     std::string settings = files + "\\Window.tsl";
     std::string arguments = files + "\\arguments.txt";
@@ -78,7 +78,7 @@ TEST_F(Clients, OpeningASettingsFileStartsTheInstalledProgramWithIt)
 // reg.exe prints one line per value: four blanks, name, type and data, four blanks apart.
 TEST_F(Clients, RegQueryReadsTheSameValues)
 {
-    ASSERT_EQ(WriteRegistryEntries(NULL), 1);
+    ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
     const struct {
         const char *Key, *Line;
         std::string Data;
@@ -165,7 +165,7 @@ static std::map<std::string, std::string> FieldsOf(const std::string &report)
 TEST_F(Clients, LnkinfoReadsTargetFolderAndDescription)
 {
     ASSERT_TRUE(FileExists("Z:\\usr\\bin\\lnkinfo")) << "liblnk-utils is not installed";
-    ASSERT_EQ(WriteRegistryEntries(NULL), 1);
+    ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
     std::string reports = MakeScratchDir("lnkinfo");
     std::string report = RunLnkinfo(ShortcutPath(CSIDL_STARTMENU), reports + "\\report.txt");
     DeleteTree(reports);
@@ -208,7 +208,7 @@ TEST_F(Clients, ShellIsToldOfTheNewAssociation)
 
     NoticedEvents = 0;
     SetupState.ShortcutChoice = SHORTCUT_NONE;
-    ASSERT_EQ(WriteRegistryEntries(NULL), 1);
+    ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
     MSG message;
     for (int waited = 0; !(NoticedEvents & SHCNE_ASSOCCHANGED) && waited < 2000; waited += 20) {
         while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))

@@ -65,7 +65,7 @@ TEST_F(CopyTest, AMissingReadmeStopsAfterSixFilesWithTheFailedDestinationKept)
 
     EXPECT_EQ(Copy(Dest), 0);
     EXPECT_EQ(SetupState.StepMessageId, IDS_COPY_FAILED);
-    EXPECT_EQ(std::string(SetupState.InstallPath), Dest + "\\Readme.txt");
+    EXPECT_EQ(std::string(SetupState.InstallPath), Dest);
     for (int i = 0; i < 6; i++)
         EXPECT_EQ(ReadBytes(Dest + "\\" + ShippedFiles[i]), ReadBytes(Media + "\\" + ShippedFiles[i]))
             << ShippedFiles[i];
@@ -76,7 +76,7 @@ TEST_F(CopyTest, AnInstallFolderThatCannotBeWrittenFailsAtTheFirstFile)
 {
     EXPECT_EQ(Copy(Scratch + "\\Missing"), 0);
     EXPECT_EQ(SetupState.StepMessageId, IDS_COPY_FAILED);
-    EXPECT_EQ(std::string(SetupState.InstallPath), Scratch + "\\Missing\\License.txt");
+    EXPECT_EQ(std::string(SetupState.InstallPath), Scratch + "\\Missing");
     EXPECT_FALSE(DirExists(Scratch + "\\Missing"));
 }
 
@@ -96,14 +96,14 @@ TEST_F(CopyTest, InstallingIntoTheSetupFolderFailsAndLeavesTheSetupFilesWhole)
         SCOPED_TRACE(folder);
         EXPECT_EQ(Copy(folder), 0);
         EXPECT_EQ(SetupState.StepMessageId, IDS_COPY_FAILED);
-        EXPECT_EQ(std::string(SetupState.InstallPath), folder + "\\License.txt");
+        EXPECT_EQ(std::string(SetupState.InstallPath), folder);
         for (int i = 0; i < 7; i++)
             EXPECT_EQ(ReadBytes(Media + "\\" + ShippedFiles[i]), before[i]) << ShippedFiles[i];
     }
 }
 
 // The longest folder the page can hand on is 519 characters; with the
-// longest product name appended the path must stay inside InstallPath.
+// longest product name appended the path must stay inside its buffer.
 TEST_F(CopyTest, TheLongestFolderTakesTheLongestNamesWithoutOverrunningTheBuffer)
 {
     const LOGFONTA font = SetupState.TitleFont;
@@ -116,9 +116,9 @@ TEST_F(CopyTest, TheLongestFolderTakesTheLongestNamesWithoutOverrunningTheBuffer
     EXPECT_EQ(std::string(SetupState.InstallPath), folder);
     EXPECT_EQ(memcmp(&font, &SetupState.TitleFont, sizeof font), 0);
 
-    // Left holding the failed destination with the longest name in it.
+    // A failure on the longest name leaves the folder as it was.
     DeleteFileA((Media + "\\Uninstal.exe").c_str());
     EXPECT_EQ(Copy(folder), 0);
-    EXPECT_EQ(std::string(SetupState.InstallPath), folder + "\\Uninstal.exe");
+    EXPECT_EQ(std::string(SetupState.InstallPath), folder);
     EXPECT_EQ(memcmp(&font, &SetupState.TitleFont, sizeof font), 0);
 }

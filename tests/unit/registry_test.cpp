@@ -12,9 +12,9 @@
 static const char MakerKey[] = "SOFTWARE\\Tarnwicke";
 static const char ProductKey[] = "SOFTWARE\\Tarnwicke\\Brindlecast";
 static const char VersionKey[] = "SOFTWARE\\Tarnwicke\\Brindlecast\\1.26";
-static const char AppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tessel.exe";
-static const char UninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brindlecast";
-static const char SettingsKey[] = "Software\\Tarnwicke\\Brindlecast\\Settings";
+static const char AppEntryKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tessel.exe";
+static const char UninstallEntryKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brindlecast";
+static const char UserSettingsKey[] = "Software\\Tarnwicke\\Brindlecast\\Settings";
 static const char CommandKey[] = "Brindlecast\\shell\\open\\command";
 
 // A string value with exactly one terminating zero, its size counting it.
@@ -60,9 +60,9 @@ static std::string CompletedStages()
 {
     bool done[] = {
         KeyExists(HKEY_LOCAL_MACHINE, VersionKey),
-        ReadRegValue(HKEY_LOCAL_MACHINE, AppPathsKey, NULL).Found,
-        ReadRegValue(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString").Found,
-        ReadRegValue(HKEY_CURRENT_USER, SettingsKey, "WindowTop").Found,
+        ReadRegValue(HKEY_LOCAL_MACHINE, AppEntryKey, NULL).Found,
+        ReadRegValue(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString").Found,
+        ReadRegValue(HKEY_CURRENT_USER, UserSettingsKey, "WindowTop").Found,
         ReadRegValue(HKEY_CLASSES_ROOT, CommandKey, NULL).Found,
     };
     std::string marks;
@@ -102,10 +102,10 @@ protected:
     }
 };
 
-TEST_F(RegistryStep, WritesTheWholeLayoutAndLeavesTheProgramPath)
+TEST_F(RegistryStep, WritesTheWholeLayoutAndKeepsTheFolder)
 {
     const std::string program = Folder + "\\Tessel.exe";
-    ASSERT_EQ(WriteRegistryEntries(NULL), 1);
+    ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
 
     const struct {
         HKEY Root;
@@ -113,10 +113,10 @@ TEST_F(RegistryStep, WritesTheWholeLayoutAndLeavesTheProgramPath)
         const char *Value;
         std::string Text;
     } strings[] = {
-        { HKEY_LOCAL_MACHINE, AppPathsKey, "Path", Folder },
-        { HKEY_LOCAL_MACHINE, AppPathsKey, NULL, program },
-        { HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName", "Brindlecast" },
-        { HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString", "\"" + Folder + "\\Uninstal.exe\"" },
+        { HKEY_LOCAL_MACHINE, AppEntryKey, "Path", Folder },
+        { HKEY_LOCAL_MACHINE, AppEntryKey, NULL, program },
+        { HKEY_LOCAL_MACHINE, UninstallEntryKey, "DisplayName", "Brindlecast" },
+        { HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString", "\"" + Folder + "\\Uninstal.exe\"" },
         { HKEY_CLASSES_ROOT, ".tsl", NULL, "Brindlecast" },
         { HKEY_CLASSES_ROOT, "Brindlecast", NULL, "Brindlecast File" },
         { HKEY_CLASSES_ROOT, "Brindlecast\\DefaultIcon", NULL, program },
@@ -124,8 +124,8 @@ TEST_F(RegistryStep, WritesTheWholeLayoutAndLeavesTheProgramPath)
     };
     for (const auto &value : strings)
         ExpectString(value.Root, value.Key, value.Value, value.Text);
-    ExpectDword(HKEY_CURRENT_USER, SettingsKey, "WindowLeft", 0);
-    ExpectDword(HKEY_CURRENT_USER, SettingsKey, "WindowTop", 0);
+    ExpectDword(HKEY_CURRENT_USER, UserSettingsKey, "WindowLeft", 0);
+    ExpectDword(HKEY_CURRENT_USER, UserSettingsKey, "WindowTop", 0);
 
     // Nothing written beyond the table: every key with just its own subkeys and values.
     const struct {
@@ -136,11 +136,11 @@ TEST_F(RegistryStep, WritesTheWholeLayoutAndLeavesTheProgramPath)
         { HKEY_LOCAL_MACHINE, MakerKey, 1, 0 },
         { HKEY_LOCAL_MACHINE, ProductKey, 1, 0 },
         { HKEY_LOCAL_MACHINE, VersionKey, 0, 0 },
-        { HKEY_LOCAL_MACHINE, AppPathsKey, 0, 2 },
-        { HKEY_LOCAL_MACHINE, UninstallKey, 0, 2 },
+        { HKEY_LOCAL_MACHINE, AppEntryKey, 0, 2 },
+        { HKEY_LOCAL_MACHINE, UninstallEntryKey, 0, 2 },
         { HKEY_CURRENT_USER, "Software\\Tarnwicke", 1, 0 },
         { HKEY_CURRENT_USER, "Software\\Tarnwicke\\Brindlecast", 1, 0 },
-        { HKEY_CURRENT_USER, SettingsKey, 0, 2 },
+        { HKEY_CURRENT_USER, UserSettingsKey, 0, 2 },
         { HKEY_CLASSES_ROOT, ".tsl", 0, 1 },
         { HKEY_CLASSES_ROOT, "Brindlecast", 2, 1 },
         { HKEY_CLASSES_ROOT, "Brindlecast\\DefaultIcon", 0, 1 },
@@ -156,27 +156,27 @@ TEST_F(RegistryStep, WritesTheWholeLayoutAndLeavesTheProgramPath)
         EXPECT_EQ(counts.Values, key.Values);
     }
 
-    // With no shortcut wanted, nothing cuts the program path the step leaves behind.
-    EXPECT_STREQ(SetupState.InstallPath, program.c_str());
+    // The install folder stays as the other steps read it.
+    EXPECT_EQ(std::string(SetupState.InstallPath), Folder);
 }
 
 // Validation keeps the backslash of a drive root, and every path built on it gets a second one.
 TEST_F(RegistryStep, DriveRootGivesDoubledBackslashes)
 {
     PrepareInstallState("C:\\", VER_PLATFORM_WIN32_NT, 5, SHORTCUT_NONE);
-    ASSERT_EQ(WriteRegistryEntries(NULL), 1);
+    ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
 
-    ExpectString(HKEY_LOCAL_MACHINE, AppPathsKey, "Path", "C:\\");
-    ExpectString(HKEY_LOCAL_MACHINE, AppPathsKey, NULL, "C:\\\\Tessel.exe");
-    ExpectString(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString", "\"C:\\\\Uninstal.exe\"");
+    ExpectString(HKEY_LOCAL_MACHINE, AppEntryKey, "Path", "C:\\");
+    ExpectString(HKEY_LOCAL_MACHINE, AppEntryKey, NULL, "C:\\\\Tessel.exe");
+    ExpectString(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString", "\"C:\\\\Uninstal.exe\"");
     ExpectString(HKEY_CLASSES_ROOT, "Brindlecast\\DefaultIcon", NULL, "C:\\\\Tessel.exe");
     ExpectString(HKEY_CLASSES_ROOT, CommandKey, NULL, "\"C:\\\\Tessel.exe\" %1");
-    EXPECT_STREQ(SetupState.InstallPath, "C:\\\\Tessel.exe");
+    EXPECT_STREQ(SetupState.InstallPath, "C:\\");
 }
 
 static DWORD WINAPI WriteEntriesThread(void *result)
 {
-    *(int *)result = WriteRegistryEntries(NULL);
+    *(int *)result = (WriteRegistryEntries() && CreateStartMenuShortcut(NULL));
     return 0;
 }
 
@@ -241,7 +241,7 @@ TEST_F(RegistryStep, KeepsWindowPositionOnlyWhenBothAreDwords)
         const std::pair<const char *, Preset> presets[] = { { "WindowLeft", c.Left }, { "WindowTop", c.Top } };
         for (const auto &preset : presets) {
             HKEY key;
-            ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, SettingsKey, 0, NULL, 0, KEY_SET_VALUE, NULL, &key, NULL),
+            ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, UserSettingsKey, 0, NULL, 0, KEY_SET_VALUE, NULL, &key, NULL),
                       ERROR_SUCCESS);
             std::string text = std::to_string(preset.second.Number);
             if (preset.second.Type == REG_SZ)
@@ -250,9 +250,9 @@ TEST_F(RegistryStep, KeepsWindowPositionOnlyWhenBothAreDwords)
                 RegSetValueExA(key, preset.first, 0, preset.second.Type, (const BYTE *)&preset.second.Number, 4);
             RegCloseKey(key);
         }
-        ASSERT_EQ(WriteRegistryEntries(NULL), 1);
-        ExpectDword(HKEY_CURRENT_USER, SettingsKey, "WindowLeft", c.ExpectLeft);
-        ExpectDword(HKEY_CURRENT_USER, SettingsKey, "WindowTop", c.ExpectTop);
+        ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
+        ExpectDword(HKEY_CURRENT_USER, UserSettingsKey, "WindowLeft", c.ExpectLeft);
+        ExpectDword(HKEY_CURRENT_USER, UserSettingsKey, "WindowTop", c.ExpectTop);
     }
 }
 
@@ -272,14 +272,14 @@ TEST_F(RegistryStep, WritesTheUninstallEntryExceptOnNt351)
         SCOPED_TRACE(c.Name);
         ResetMachine();
         Prepare(c.PlatformId, c.MajorVersion, SHORTCUT_NONE);
-        ASSERT_EQ(WriteRegistryEntries(NULL), 1);
-        EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey), c.Entry);
+        ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
+        EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey), c.Entry);
         if (c.Entry)
-            ExpectString(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString", "\"" + Folder + "\\Uninstal.exe\"");
-        // Either way the later stages still get the program path.
+            ExpectString(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString", "\"" + Folder + "\\Uninstal.exe\"");
+        // Either way the later stages still get the program path, and the folder stays.
         ExpectString(HKEY_CLASSES_ROOT, "Brindlecast\\DefaultIcon", NULL, program);
         ExpectString(HKEY_CLASSES_ROOT, CommandKey, NULL, "\"" + program + "\" %1");
-        EXPECT_STREQ(SetupState.InstallPath, program.c_str());
+        EXPECT_EQ(std::string(SetupState.InstallPath), Folder);
     }
 }
 
@@ -354,7 +354,7 @@ TEST_F(RegistryStep, KeyThatCannotBeOpenedOrCreatedEndsTheStepThere)
             ImportSwap swap("advapi32.dll", c.Create ? "RegCreateKeyExA" : "RegOpenKeyExA",
                             c.Create ? (void *)DenyCreate : (void *)DenyOpen);
             Denial.Original = swap.Original;
-            result = WriteRegistryEntries(NULL);
+            result = (WriteRegistryEntries() && CreateStartMenuShortcut(NULL));
         }
         ASSERT_GE(Denial.Seen, c.Nth) << "the key was never asked for";
         EXPECT_EQ(result, 0);
@@ -388,12 +388,12 @@ TEST_F(RegistryStep, OnlyTheFourMainValuesFailTheStepWhenNotWritten)
         bool Fails;
         int StagesDone;   // when it fails
     } cases[] = {
-        { "Path", 1, HKEY_LOCAL_MACHINE, AppPathsKey, true, 1 },
-        { NULL, 1, HKEY_LOCAL_MACHINE, AppPathsKey, true, 1 },
-        { "DisplayName", 1, HKEY_LOCAL_MACHINE, UninstallKey, true, 2 },
-        { "UninstallString", 1, HKEY_LOCAL_MACHINE, UninstallKey, true, 2 },
-        { "WindowLeft", 1, HKEY_CURRENT_USER, SettingsKey, false, 0 },
-        { "WindowTop", 1, HKEY_CURRENT_USER, SettingsKey, false, 0 },
+        { "Path", 1, HKEY_LOCAL_MACHINE, AppEntryKey, true, 1 },
+        { NULL, 1, HKEY_LOCAL_MACHINE, AppEntryKey, true, 1 },
+        { "DisplayName", 1, HKEY_LOCAL_MACHINE, UninstallEntryKey, true, 2 },
+        { "UninstallString", 1, HKEY_LOCAL_MACHINE, UninstallEntryKey, true, 2 },
+        { "WindowLeft", 1, HKEY_CURRENT_USER, UserSettingsKey, false, 0 },
+        { "WindowTop", 1, HKEY_CURRENT_USER, UserSettingsKey, false, 0 },
         { NULL, 2, HKEY_CLASSES_ROOT, ".tsl", false, 0 },
         { NULL, 3, HKEY_CLASSES_ROOT, "Brindlecast", false, 0 },
         { NULL, 4, HKEY_CLASSES_ROOT, "Brindlecast\\DefaultIcon", false, 0 },
@@ -408,7 +408,7 @@ TEST_F(RegistryStep, OnlyTheFourMainValuesFailTheStepWhenNotWritten)
             FailedWrite = { c.Name, c.Nth, 0, NULL };
             ImportSwap swap("advapi32.dll", "RegSetValueExA", (void *)FailSetValue);
             FailedWrite.Original = swap.Original;
-            result = WriteRegistryEntries(NULL);
+            result = (WriteRegistryEntries() && CreateStartMenuShortcut(NULL));
         }
         ASSERT_GE(FailedWrite.Seen, c.Nth) << "the value was never written";
         EXPECT_FALSE(ReadRegValue(c.Root, c.Key, c.Name).Found);

@@ -8,7 +8,7 @@
 #include "support/sandbox.h"
 
 static const char CommandKey[] = "Brindlecast\\shell\\open\\command";
-static const char AppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tessel.exe";
+static const char AppEntryKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tessel.exe";
 
 // True when nothing is left initialised on this thread: a fresh start is S_OK.
 static bool ComponentSystemStopped()
@@ -44,8 +44,8 @@ protected:
     // shortcut file is anywhere.
     void ExpectFailsWithoutShortcut()
     {
-        EXPECT_EQ(WriteRegistryEntries(NULL), 0);
-        EXPECT_TRUE(ReadRegValue(HKEY_LOCAL_MACHINE, AppPathsKey, "Path").Found);
+        EXPECT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 0);
+        EXPECT_TRUE(ReadRegValue(HKEY_LOCAL_MACHINE, AppEntryKey, "Path").Found);
         EXPECT_TRUE(ReadRegValue(HKEY_CLASSES_ROOT, CommandKey, NULL).Found);
         EXPECT_FALSE(FileExists(ShortcutPath(CSIDL_STARTMENU)));
         EXPECT_FALSE(FileExists(ShortcutPath(CSIDL_COMMON_STARTMENU)));
@@ -66,7 +66,7 @@ TEST_F(ShortcutStage, SavedInTheChosenStartMenuWithTargetFolderAndDescription)
         SCOPED_TRACE(c.Name);
         ResetMachine();
         PrepareInstallState(Folder, VER_PLATFORM_WIN32_NT, 5, c.Choice);
-        ASSERT_EQ(WriteRegistryEntries(NULL), 1);
+        ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
 
         EXPECT_FALSE(FileExists(ShortcutPath(c.Other)));
         EXPECT_FALSE(FileExists(StartMenuFolder(c.Folder) + "\\Programs\\Brindlecast.lnk"));
@@ -78,8 +78,8 @@ TEST_F(ShortcutStage, SavedInTheChosenStartMenuWithTargetFolderAndDescription)
         EXPECT_EQ(link.Arguments, "");
         EXPECT_EQ(link.IconPath, "");
         EXPECT_EQ(link.Hotkey, 0);
-        // The stage cuts the program path back to the folder and its backslash.
-        EXPECT_EQ(std::string(SetupState.InstallPath), Folder + "\\");
+        // The install folder stays as the other steps read it.
+        EXPECT_EQ(std::string(SetupState.InstallPath), Folder);
         EXPECT_TRUE(ComponentSystemStopped());
     }
 }
@@ -87,7 +87,7 @@ TEST_F(ShortcutStage, SavedInTheChosenStartMenuWithTargetFolderAndDescription)
 TEST_F(ShortcutStage, NoneWantedWritesNoFile)
 {
     SetupState.ShortcutChoice = SHORTCUT_NONE;
-    EXPECT_EQ(WriteRegistryEntries(NULL), 1);
+    EXPECT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
     EXPECT_FALSE(FileExists(ShortcutPath(CSIDL_STARTMENU)));
     EXPECT_FALSE(FileExists(ShortcutPath(CSIDL_COMMON_STARTMENU)));
 }
@@ -95,7 +95,7 @@ TEST_F(ShortcutStage, NoneWantedWritesNoFile)
 TEST_F(ShortcutStage, OverwritesAnExistingShortcut)
 {
     WriteBytes(ShortcutPath(CSIDL_STARTMENU), "not a shortcut");
-    ASSERT_EQ(WriteRegistryEntries(NULL), 1);
+    ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
     ShortcutInfo link = LoadShortcut(ShortcutPath(CSIDL_STARTMENU));
     ASSERT_TRUE(link.Loaded);
     EXPECT_EQ(link.Target, Folder + "\\Tessel.exe");

@@ -1,5 +1,5 @@
 // Opening and closing chains of registry keys, the way every step walks the registry.
-#include "install.h"
+#include "keys.h"
 
 int OpenKeyChain(HKEY root, const char *const *names, int count, REGSAM access, HKEY *keys)
 {

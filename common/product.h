@@ -1,0 +1,57 @@
+// The product's facts: its names, files, registry keys and values, each
+// written once and shared by the setup program and the uninstaller.
+#ifndef COMMON_PRODUCT_H
+#define COMMON_PRODUCT_H
+
+#define PRODUCT "Brindlecast"
+#define PROGRAM "Tessel.exe"
+
+#define ARRAY_LENGTH(array) (sizeof (array) / sizeof (array)[0])
+
+inline constexpr char SetupTitle[] = PRODUCT " 1.26 Trial Setup";
+#define SETUP_TITLE_LENGTH ((int)sizeof SetupTitle - 1)
+inline constexpr char SetupClassName[] = "SetupClass";
+
+inline constexpr char ProductName[] = PRODUCT;
+inline constexpr char MakerName[] = "Tarnwicke";
+inline constexpr char VersionName[] = "1.26";
+inline constexpr char ProductFolder[] = "\\" PRODUCT;
+inline constexpr char FallbackInstallDir[] = "C:\\" PRODUCT;
+
+inline constexpr char LicenseFile[] = "License.txt";
+inline constexpr char ProgramFile[] = PROGRAM;
+inline constexpr char UninstallerFile[] = "Uninstal.exe";
+inline constexpr char SetupFile[] = "Setup.exe";
+inline constexpr const char *ProductFiles[] = {
+    LicenseFile, "Order.txt", ProgramFile, "Tessel.hlp", "Tessel.cnt", UninstallerFile,
+    "Readme.txt", "Log.txt", "Tessel.gid", "Tessel.fts",
+};
+#define PRODUCT_FILE_COUNT ((int)ARRAY_LENGTH(ProductFiles))
+#define COPIED_FILE_COUNT 7    // the first seven are shipped; the last three are only ever deleted
+inline constexpr char SettingsPattern[] = "*.tsl";
+inline constexpr char ShortcutFile[] = PRODUCT ".lnk";
+inline constexpr char ShortcutDescription[] = "Shortcut to " PROGRAM;
+
+inline constexpr char MachineSoftwareKey[] = "SOFTWARE";
+inline constexpr char UserSoftwareKey[] = "Software";
+inline constexpr const char *CurrentVersionChain[] = { "Microsoft", "Windows", "CurrentVersion" };
+#define CURRENT_VERSION_DEPTH ((int)ARRAY_LENGTH(CurrentVersionChain))
+inline constexpr char ProgramFilesValue[] = "ProgramFilesDir";
+inline constexpr char AppPathsKey[] = "App Paths";
+inline constexpr char AppPathValue[] = "Path";
+inline constexpr char UninstallKey[] = "Uninstall";
+inline constexpr char DisplayNameValue[] = "DisplayName";
+inline constexpr char UninstallStringValue[] = "UninstallString";
+inline constexpr char SettingsKey[] = "Settings";
+inline constexpr const char *WindowPositionValues[] = { "WindowLeft", "WindowTop" };
+inline constexpr char SettingsExtension[] = ".tsl";
+inline constexpr char FileTypeDescription[] = PRODUCT " File";
+inline constexpr char DefaultIconKey[] = "DefaultIcon";
+inline constexpr const char *OpenCommandChain[] = { "shell", "open", "command" };
+#define OPEN_COMMAND_DEPTH ((int)ARRAY_LENGTH(OpenCommandChain))
+inline constexpr char OpenCommandTail[] = " %1";
+
+#undef PRODUCT
+#undef PROGRAM
+
+#endif

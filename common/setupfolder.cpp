@@ -1,0 +1,61 @@
+// Makes the folder that holds the running program current, so its files go by bare names.
+#include "state.h"
+
+// Ends the folder text at its last backslash, so a program in a drive root
+// leaves the drive letter and colon alone; without any backslash the text
+// becomes empty.
+static void CutAtLastBackslash(char *path)
+{
+    char *cut = LastBackslash(path);
+    *(cut ? cut : path) = 0;
+}
+
+int EnterSetupFolder(void)
+{
+    SIZE_T size = 256;
+    HGLOBAL block;
+    char *path;
+    DWORD length;
+    int entered;
+
+    SetupState.StepMessageId = IDS_NO_MEMORY;
+    block = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!block)
+        return 0;
+    for (;;) {
+        HGLOBAL grown;
+
+        SetupState.StepMessageId = IDS_NO_LOCK;
+        path = (char *)GlobalLock(block);
+        if (!path) {
+            GlobalFree(block);
+            return 0;
+        }
+        SetupState.StepMessageId = IDS_NO_SETUP_PATH;
+        length = GetModuleFileNameA(SetupState.Instance, path, size);
+        if (length == 0) {
+            GlobalUnlock(block);
+            GlobalFree(block);
+            return 0;
+        }
+        if (length < size)
+            break;
+        // The path was cut to the block: grow it and ask again.
+        SetupState.StepMessageId = IDS_NO_LOCK;
+        GlobalUnlock(block);
+        SetupState.StepMessageId = IDS_NO_MEMORY;
+        grown = GlobalReAlloc(block, size + 256, GMEM_MOVEABLE);
+        if (!grown) {
+            GlobalFree(block);
+            return 0;
+        }
+        block = grown;
+        size += 256;
+    }
+    CutAtLastBackslash(path);
+    SetupState.StepMessageId = IDS_NO_SET_FOLDER;
+    entered = SetCurrentDirectoryA(path) != 0;
+    GlobalUnlock(block);
+    GlobalFree(block);
+    return entered;
+}

@@ -1,0 +1,28 @@
+// The run's state record and the one way a failure is shown.
+#include "state.h"
+
+SETUPSTATE SetupState = {
+    .TitleFont = {
+        -50, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, ANSI_CHARSET,
+        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+        VARIABLE_PITCH | FF_SWISS, ""
+    }
+};
+
+static const char ReportSuffix[] = "\r\rSee the readme.txt file for additional help.";
+
+char *InstallFolderPath(char *to, const char *name)
+{
+    return JoinPath(to, SetupState.InstallPath, name);
+}
+
+void ReportFailure(HWND owner)
+{
+    // Room for a full string-table entry and the suffix, so no message can
+    // push the suffix past the end.
+    char text[256 + sizeof ReportSuffix];
+    int length = LoadStringA(SetupState.Instance, SetupState.StepMessageId, text, 256);
+
+    CopyText(text + length, ReportSuffix);
+    MessageBoxA(owner, text, NULL, MB_ICONERROR);
+}
