@@ -1,7 +1,7 @@
 // The backdrop of a real run, read back from the screen's pixels while the
 // welcome page is up.
 #include "support/gui.h"
-#include "support/startup_gui.h"
+#include "support/screen.h"
 #include "resources/resource.h"
 
 static const COLORREF Navy = RGB(0, 0, 128), DarkRed = RGB(192, 0, 0), Black = RGB(0, 0, 0),

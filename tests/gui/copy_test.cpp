@@ -2,8 +2,6 @@
 // over the progress panel, and the setup folder survives being chosen as
 // the install folder.
 #include "support/gui.h"
-#include "support/folder_support.h"
-#include "support/sandbox.h"
 #include "resources/resource.h"
 
 class CopyGuiTest : public FolderGuiTest {
@@ -61,7 +59,7 @@ TEST_F(CopyGuiTest, AMissingReadmeIsReportedOverTheProgressPanelAfterSixFiles)
             << ShippedFiles[i];
     EXPECT_FALSE(FileExists(Scratch + "\\Product\\Readme.txt"));
     // The setup ended before the registry step.
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tessel.exe"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, AppPathsEntryKey));
 }
 
 TEST_F(CopyGuiTest, InstallingIntoTheSetupFolderFailsAndTheSetupFolderSurvives)
@@ -81,5 +79,5 @@ TEST_F(CopyGuiTest, InstallingIntoTheSetupFolderFailsAndTheSetupFolderSurvives)
         ASSERT_FALSE(shipped.empty()) << file;
         EXPECT_EQ(ReadBytes(setup + "\\" + file), shipped) << file;
     }
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tessel.exe"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, AppPathsEntryKey));
 }

@@ -2,19 +2,11 @@
 // shortcut choices per platform, rejected folders, and where the chosen
 // shortcut ends up.
 #include "support/gui.h"
-#include "support/folder_support.h"
-#include "support/sandbox.h"
 #include "resources/resource.h"
 #include <shlobj.h>
 
 class DirectoryPageGuiTest : public FolderGuiTest {
 protected:
-    static std::string DefaultFolder()
-    {
-        RegValue value = ReadRegValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
-                                      "ProgramFilesDir");
-        return std::string(value.Data.c_str()) + "\\Brindlecast";
-    }
     // Next on the page with a folder that is accepted, then the completion page closed.
     void InstallFrom(HWND page)
     {
@@ -32,7 +24,7 @@ TEST_F(DirectoryPageGuiTest, ProposesTheDefaultFolderAgainAfterBackAndIAgree)
     HWND page = WalkToDirectoryPage(Run);
     ASSERT_NE(page, (HWND)NULL);
     EXPECT_EQ(WindowText(page), "Brindlecast 1.26 Trial Setup");
-    EXPECT_EQ(ControlText(page, IDC_INSTALL_DIR), DefaultFolder());
+    EXPECT_EQ(ControlText(page, IDC_INSTALL_DIR), DefaultInstallFolder());
     // Under the prefix's own NT version every kind is offered, all users first.
     for (int id = IDC_SHORTCUT_ALL; id <= IDC_SHORTCUT_NONE; id++)
         EXPECT_TRUE(ControlEnabled(page, id)) << id;
@@ -48,14 +40,14 @@ TEST_F(DirectoryPageGuiTest, ProposesTheDefaultFolderAgainAfterBackAndIAgree)
     Click(agreement, IDOK);
     page = WaitForPage(Run, IDD_DIRECTORY);
     ASSERT_NE(page, (HWND)NULL);
-    EXPECT_EQ(ControlText(page, IDC_INSTALL_DIR), DefaultFolder());
+    EXPECT_EQ(ControlText(page, IDC_INSTALL_DIR), DefaultInstallFolder());
     EXPECT_TRUE(ButtonChecked(page, IDC_SHORTCUT_ALL));
     EXPECT_FALSE(ButtonChecked(page, IDC_SHORTCUT_NONE));
     EXPECT_FALSE(DirExists(Scratch + "\\Typed"));
 
     Click(page, IDCANCEL);
     EXPECT_EQ(WaitForExit(Run), 1);
-    EXPECT_FALSE(DirExists(DefaultFolder()));
+    EXPECT_FALSE(DirExists(DefaultInstallFolder()));
 }
 
 TEST_F(DirectoryPageGuiTest, OnTheWindows95FamilyTheAllUsersShortcutIsNotOffered)
@@ -100,10 +92,10 @@ TEST_F(DirectoryPageGuiTest, ARejectedFolderCanBeCorrectedAndTheSecondNextInstal
     Click(page, IDC_SHORTCUT_NONE);
     // The click takes the focus to the button (a mouse click while the
     // button still holds the mouse would be lost); Enter is pressed in the field.
-    ASSERT_TRUE(WaitForFocus(Run, GetDlgItem(page, IDC_SHORTCUT_NONE)));
+    ASSERT_TRUE(WaitForFocus(Run.Process.dwThreadId, GetDlgItem(page, IDC_SHORTCUT_NONE)));
     MouseClick(GetDlgItem(page, IDC_INSTALL_DIR));
-    ASSERT_TRUE(WaitForFocus(Run, GetDlgItem(page, IDC_INSTALL_DIR)));
-    PressKey(Run, page, VK_RETURN);
+    ASSERT_TRUE(WaitForFocus(Run.Process.dwThreadId, GetDlgItem(page, IDC_INSTALL_DIR)));
+    PressKey(Run.Process.dwThreadId, VK_RETURN);
 
     MessageBoxSeen box = WaitForMessageBox(Run);
     ASSERT_NE(box.Window, (HWND)NULL);
@@ -119,8 +111,8 @@ TEST_F(DirectoryPageGuiTest, ARejectedFolderCanBeCorrectedAndTheSecondNextInstal
     EXPECT_FALSE(DirExists(Scratch + "\\Missing"));
 
     SetControlText(page, IDC_INSTALL_DIR, "  " + Scratch + "\\Tool\\ ");
-    ASSERT_TRUE(WaitForFocus(Run, GetDlgItem(page, IDC_INSTALL_DIR)));
-    PressKey(Run, page, VK_RETURN);
+    ASSERT_TRUE(WaitForFocus(Run.Process.dwThreadId, GetDlgItem(page, IDC_INSTALL_DIR)));
+    PressKey(Run.Process.dwThreadId, VK_RETURN);
     HWND finish = WaitForPage(Run, IDD_FINISH);
     ASSERT_NE(finish, (HWND)NULL);
     Click(finish, IDOK);
@@ -128,8 +120,8 @@ TEST_F(DirectoryPageGuiTest, ARejectedFolderCanBeCorrectedAndTheSecondNextInstal
     for (const char *file : ShippedFiles)
         EXPECT_EQ(ReadBytes(Scratch + "\\Tool\\" + file), ReadBytes(setup + "\\" + file)) << file;
     // "None" was kept through the rejection.
-    EXPECT_FALSE(FileExists(ShortcutIn(CSIDL_STARTMENU)));
-    EXPECT_FALSE(FileExists(ShortcutIn(CSIDL_COMMON_STARTMENU)));
+    EXPECT_FALSE(FileExists(ShortcutPath(CSIDL_STARTMENU)));
+    EXPECT_FALSE(FileExists(ShortcutPath(CSIDL_COMMON_STARTMENU)));
 }
 
 struct ShortcutCase {
@@ -155,10 +147,10 @@ TEST_P(ShortcutChoiceGuiTest, TheCheckedButtonDecidesWhereTheShortcutGoes)
 
     EXPECT_TRUE(FileExists(Scratch + "\\Product\\Tessel.exe"));
     for (int folder : { CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU })
-        EXPECT_EQ(FileExists(ShortcutIn(folder)), folder == GetParam().Folder) << ShortcutIn(folder);
+        EXPECT_EQ(FileExists(ShortcutPath(folder)), folder == GetParam().Folder) << ShortcutPath(folder);
     // Right in the Start Menu, not in its Programs folder.
-    EXPECT_FALSE(FileExists(ShortcutIn(CSIDL_PROGRAMS)));
-    EXPECT_FALSE(FileExists(ShortcutIn(CSIDL_COMMON_PROGRAMS)));
+    EXPECT_FALSE(FileExists(ShortcutPath(CSIDL_PROGRAMS)));
+    EXPECT_FALSE(FileExists(ShortcutPath(CSIDL_COMMON_PROGRAMS)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Buttons, ShortcutChoiceGuiTest,

@@ -1,7 +1,5 @@
 // The welcome, agreement and finish pages of a real run, driven as a user would.
 #include "support/gui.h"
-#include "support/sandbox.h"
-#include "support/startup_gui.h"
 #include "resources/resource.h"
 
 static RECT Rect(HWND window)
@@ -21,14 +19,6 @@ static void ExpectCentred(HWND page)
     RECT desktop = Rect(GetDesktopWindow()), placed = Rect(page);
     EXPECT_EQ(placed.left, FloorHalf(desktop.right - (placed.right - placed.left)));
     EXPECT_EQ(placed.top, FloorHalf(desktop.bottom - (placed.bottom - placed.top)));
-}
-
-static HWND Focus(const SetupRun &run)
-{
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(run.Process.dwThreadId, &info);
-    return info.hwndFocus;
 }
 
 static int FirstVisibleLine(HWND field)
@@ -69,7 +59,7 @@ TEST_F(PagesGuiTest, PagesAreCaptionedCentredTitledWindowsOwnedByTheBackdrop)
         EXPECT_EQ(style & WS_CAPTION, WS_CAPTION) << "no title bar";
         EXPECT_EQ(style & WS_SYSMENU, 0) << "a system menu";
         EXPECT_EQ(GetWindow(window, GW_OWNER), BackdropOf(Run));
-        EXPECT_EQ(Focus(Run), GetDlgItem(window, IDOK));
+        EXPECT_EQ(FocusOf(Run.Process.dwThreadId), GetDlgItem(window, IDOK));
     }
     Click(agreement, IDCANCEL);
     EXPECT_EQ(WaitForExit(Run, 5000), 1);
@@ -95,7 +85,7 @@ TEST_F(PagesGuiTest, CancelAndEscapeEndTheRunWithoutAMessage)
             page = Forward(page, IDD_AGREEMENT);
         ASSERT_NE(page, (HWND)NULL);
         if (ending.Escape)
-            PressKey(Run, page, VK_ESCAPE);
+            PressKey(Run.Process.dwThreadId, VK_ESCAPE);
         else
             Click(page, IDCANCEL);
         // A message box would hold the run up.
@@ -107,7 +97,7 @@ TEST_F(PagesGuiTest, EnterActsAsTheDefaultButtonAlsoInTheAgreementField)
 {
     HWND welcome = Start("pages-enter");
     ASSERT_NE(welcome, (HWND)NULL);
-    PressKey(Run, welcome, VK_RETURN);
+    PressKey(Run.Process.dwThreadId, VK_RETURN);
     HWND agreement = WaitForPage(Run, IDD_AGREEMENT);
     ASSERT_NE(agreement, (HWND)NULL);
     EXPECT_TRUE(WaitGone(welcome, 2000));
@@ -115,10 +105,10 @@ TEST_F(PagesGuiTest, EnterActsAsTheDefaultButtonAlsoInTheAgreementField)
     // I Agree, Back, Cancel, then the field.
     HWND field = GetDlgItem(agreement, IDC_AGREEMENT_TEXT);
     for (int tab = 0; tab < 3; tab++)
-        PressKey(Run, agreement, VK_TAB);
+        PressKey(Run.Process.dwThreadId, VK_TAB);
     ASSERT_TRUE(Settle(agreement, IDOK));
-    ASSERT_EQ(Focus(Run), field);
-    PressKey(Run, agreement, VK_RETURN);
+    ASSERT_EQ(FocusOf(Run.Process.dwThreadId), field);
+    PressKey(Run.Process.dwThreadId, VK_RETURN);
     HWND directory = WaitForPage(Run, IDD_DIRECTORY);
     ASSERT_NE(directory, (HWND)NULL);
     Click(directory, IDCANCEL);
@@ -166,13 +156,13 @@ TEST_F(PagesGuiTest, AgreementFieldShowsExactlyTheLicenceAndCannotBeChanged)
 
     // Typing over the selected text and deleting change nothing.
     for (int tab = 0; tab < 3; tab++)
-        PressKey(Run, agreement, VK_TAB);
+        PressKey(Run.Process.dwThreadId, VK_TAB);
     ASSERT_TRUE(Settle(agreement, IDOK));
-    ASSERT_EQ(Focus(Run), field);
-    PressKey(Run, agreement, 'X');
+    ASSERT_EQ(FocusOf(Run.Process.dwThreadId), field);
+    PressKey(Run.Process.dwThreadId, 'X');
     PostMessageA(field, WM_CHAR, 'X', 1);
-    PressKey(Run, agreement, VK_DELETE);
-    PressKey(Run, agreement, VK_BACK);
+    PressKey(Run.Process.dwThreadId, VK_DELETE);
+    PressKey(Run.Process.dwThreadId, VK_BACK);
     ASSERT_TRUE(Settle(agreement, IDOK));
     EXPECT_TRUE(WindowText(field) == license) << "the text was changed";
     Click(agreement, IDCANCEL);
@@ -216,11 +206,11 @@ TEST_F(PagesGuiTest, FinishPageOfAWholeInstallTakesEnterButNotEscape)
     EXPECT_EQ(WindowText(finish), "Brindlecast 1.26 Trial Setup");
     ExpectCentred(finish);
     EXPECT_EQ(GetWindow(finish, GW_OWNER), BackdropOf(Run));
-    EXPECT_EQ(Focus(Run), GetDlgItem(finish, IDOK));
-    PressKey(Run, finish, VK_ESCAPE);
+    EXPECT_EQ(FocusOf(Run.Process.dwThreadId), GetDlgItem(finish, IDOK));
+    PressKey(Run.Process.dwThreadId, VK_ESCAPE);
     ASSERT_TRUE(Settle(finish, IDOK)) << "Escape ended the finish page";
     EXPECT_TRUE(IsWindowVisible(finish));
-    PressKey(Run, finish, VK_RETURN);
+    PressKey(Run.Process.dwThreadId, VK_RETURN);
     EXPECT_EQ(WaitForExit(Run, 5000), 1);
 
     ResetMachine();

@@ -1,20 +1,7 @@
 // Whole runs of Setup.exe over an earlier installation that the registry
 // points to: its product files, its settings files and its folder.
-#include "support/install_run.h"
+#include "support/gui.h"
 #include "resources/resource.h"
-
-static const char Title[] = "Brindlecast 1.26 Trial Setup";
-static const char MoveQuestion[] =
-    "Settings files were found while removing a previous installation of Brindlecast. "
-    "Do you want Setup to move them to the new installation folder?";
-static const char MoveFailed[] =
-    "Setup could not move one or more settings files to the new Brindlecast installation folder! "
-    "Setup will continue.";
-static const char RemoveFailed[] =
-    "Setup could not remove a previous version's folder, possibly because it is not empty! "
-    "Setup will continue.";
-static const char CopyFailed[] =
-    "Can't copy file from setup folder.\r\rSee the readme.txt file for additional help.";
 
 static std::string ToUpper(std::string text)
 {
@@ -45,8 +32,8 @@ protected:
     {
         MessageBoxSeen box = WaitForMessageBox(Run);
         EXPECT_NE(box.Window, (HWND)NULL);
-        EXPECT_EQ(box.Caption, Title);
-        EXPECT_EQ(box.Text, MoveQuestion);
+        EXPECT_EQ(box.Caption, SetupTitleText);
+        EXPECT_EQ(box.Text, MoveSettingsQuestion);
         EXPECT_EQ(box.Owner, BackdropOf(Run));
         EXPECT_NE(GetDlgItem(box.Window, IDYES), (HWND)NULL);
         EXPECT_NE(GetDlgItem(box.Window, IDNO), (HWND)NULL);
@@ -59,7 +46,7 @@ protected:
     {
         MessageBoxSeen box = WaitForMessageBox(Run);
         ASSERT_NE(box.Window, (HWND)NULL) << text;
-        EXPECT_EQ(box.Caption, Title);
+        EXPECT_EQ(box.Caption, SetupTitleText);
         EXPECT_EQ(box.Text, text);
         EXPECT_EQ(box.Owner, BackdropOf(Run));
         EXPECT_NE(GetDlgItem(box.Window, IDOK), (HWND)NULL);
@@ -116,7 +103,7 @@ TEST_F(PreviousInstallTest, NoLeavesSettingsFilesAndTheOldFolderWithAMessage)
     MessageBoxSeen question = ExpectQuestion();
     ASSERT_NE(question.Window, (HWND)NULL);
     Answer(question, IDNO);
-    ExpectErrorBox(RemoveFailed);
+    ExpectErrorBox(RemoveFolderFailed);
     EXPECT_EQ(FinishRun(Run), 1);
 
     // The product files are deleted all the same.
@@ -145,8 +132,8 @@ TEST_F(PreviousInstallTest, SettingsFileAlreadyInNewFolderStopsTheMoving)
     MessageBoxSeen question = ExpectQuestion();
     ASSERT_NE(question.Window, (HWND)NULL);
     Answer(question, IDYES);
-    ExpectErrorBox(MoveFailed);
-    ExpectErrorBox(RemoveFailed);
+    ExpectErrorBox(MoveSettingsFailed);
+    ExpectErrorBox(RemoveFolderFailed);
     EXPECT_EQ(FinishRun(Run), 1);
 
     EXPECT_EQ(ReadBytes(New + "\\" + first), "already in the new folder");
@@ -236,7 +223,7 @@ TEST_F(PreviousInstallTest, OldFolderThatIsTheSetupFolderKeepsTheMedia)
         Run = StartSetup(media);
         ASSERT_TRUE(ClickThroughPages(Run, New, IDC_SHORTCUT_NONE));
         // The folder cannot go, and the user hears of it.
-        ExpectErrorBox(RemoveFailed);
+        ExpectErrorBox(RemoveFolderFailed);
         EXPECT_EQ(FinishRun(Run), 1);
 
         ExpectShippedFiles(media, { "Setup.exe" });
@@ -267,12 +254,12 @@ TEST_F(PreviousInstallTest, InstallIntoTheSetupFolderFailsAndKeepsTheMedia)
         ASSERT_TRUE(ClickThroughPages(Run, typed, IDC_SHORTCUT_NONE));
         MessageBoxSeen box = WaitForMessageBox(Run);
         ASSERT_NE(box.Window, (HWND)NULL);
-        EXPECT_EQ(box.Text, CopyFailed);
+        EXPECT_EQ(box.Text, ExpectedReport(IDS_COPY_FAILED));
         EXPECT_EQ(box.Owner, BackdropOf(Run));
         Answer(box, IDOK);
         EXPECT_EQ(WaitForExit(Run), 1);
 
         ExpectShippedFiles(media, { "Setup.exe" });
-        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brindlecast"));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey));
     }
 }

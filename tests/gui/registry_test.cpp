@@ -5,20 +5,14 @@
 #include <shlobj.h>
 #include <sddl.h>
 #include "support/gui.h"
-#include "support/registry_support.h"
-#include "support/sandbox.h"
 #include "resources/resource.h"
-
-static const char RegistryMessage[] =
-    "Unable to modify registry. If you are using Windows NT, you must have the proper authority, else try rebooting."
-    "\r\rSee the readme.txt file for additional help.";
 
 // A maker key that nobody may create subkeys below, as an administrator might leave it.
 static void LockMakerKey()
 {
     HKEY key;
     PSECURITY_DESCRIPTOR security;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tarnwicke", 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, MakerKey, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL),
               ERROR_SUCCESS);
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(D;;0x4;;;WD)(A;;KA;;;WD)", SDDL_REVISION_1,
                                                                      &security, NULL));
@@ -59,7 +53,7 @@ protected:
         MessageBoxSeen box = WaitForMessageBox(Run);
         ASSERT_NE(box.Window, (HWND)NULL) << "no error box";
         EXPECT_EQ(box.Caption, "Error");
-        EXPECT_EQ(box.Text, RegistryMessage);
+        EXPECT_EQ(box.Text, ExpectedReport(IDS_REGISTRY_FAILED));
         char owner[32] = "";
         GetClassNameA(box.Owner, owner, sizeof owner);
         EXPECT_STREQ(owner, "SetupClass");
@@ -74,10 +68,10 @@ TEST_F(RegistryRun, LockedMakerKeyIsReportedAndNothingIsWritten)
     ASSERT_NO_FATAL_FAILURE(Install());
     ExpectRegistryMessageThenExit();
 
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tarnwicke\\Brindlecast"));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tessel.exe"));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brindlecast"));
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Tarnwicke"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, ProductKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, AppPathsEntryKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, UserMakerKey));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".tsl"));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Brindlecast"));
     EXPECT_FALSE(FileExists(ShortcutPath(CSIDL_STARTMENU)));
@@ -109,15 +103,15 @@ TEST_F(RegistryRun, ShortcutFailureIsReportedAsTheRegistryFailure)
             ExpectRegistryMessageThenExit();
         }
         std::string program = Folder + "\\Tessel.exe";
-        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tarnwicke\\Brindlecast\\1.26"));
-        EXPECT_EQ(ReadRegValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tessel.exe",
+        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, VersionKey));
+        EXPECT_EQ(ReadRegValue(HKEY_LOCAL_MACHINE, AppPathsEntryKey,
                                NULL).Data,
                   program + '\0');
         EXPECT_TRUE(ReadRegValue(HKEY_LOCAL_MACHINE,
-                                 "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brindlecast",
+                                 UninstallEntryKey,
                                  "UninstallString").Found);
-        EXPECT_TRUE(ReadRegValue(HKEY_CURRENT_USER, "Software\\Tarnwicke\\Brindlecast\\Settings", "WindowTop").Found);
-        EXPECT_EQ(ReadRegValue(HKEY_CLASSES_ROOT, "Brindlecast\\shell\\open\\command", NULL).Data,
+        EXPECT_TRUE(ReadRegValue(HKEY_CURRENT_USER, UserSettingsKey, "WindowTop").Found);
+        EXPECT_EQ(ReadRegValue(HKEY_CLASSES_ROOT, OpenCommandKey, NULL).Data,
                   "\"" + program + "\" %1" + '\0');
         EXPECT_FALSE(FileExists(ShortcutPath(CSIDL_STARTMENU)));
         RemoveDirectoryA(ShortcutPath(CSIDL_STARTMENU).c_str());

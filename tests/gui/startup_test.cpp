@@ -1,10 +1,6 @@
 // Whole runs of Setup.exe: start-up and the first pages.
 #include "support/gui.h"
-#include "support/sandbox.h"
-#include "support/startup_gui.h"
 #include "resources/resource.h"
-
-static const char Suffix[] = "\r\rSee the readme.txt file for additional help.";
 
 TEST_F(GuiTest, WelcomeThenCancelEndsWithExitCodeOne)
 {
@@ -67,20 +63,17 @@ static void Unchanged(const std::string &) {}
 
 TEST_F(GuiTest, StartupRefusalsShowTheirMessageOverTheBackdropAndEndTheRun)
 {
-    static const char Agreement[] = "Missing or altered LICENSE.TXT file. You need to have all unmodified setup files "
-                                    "present for the setup program to work.";
     static const struct {
         const char *Name;
         void (*Prepare)(const std::string &folder);
         const char *Version;
-        const char *Text;
+        UINT Message;
     } refusals[] = {
-        { "license-missing", RemoveLicense, "", Agreement },
-        { "license-altered", AlterLicense, "", Agreement },
-        { "license-oversized", GrowLicense, "", Agreement },
+        { "license-missing", RemoveLicense, "", IDS_BAD_AGREEMENT },
+        { "license-altered", AlterLicense, "", IDS_BAD_AGREEMENT },
+        { "license-oversized", GrowLicense, "", IDS_BAD_AGREEMENT },
         // Wine reports win31 as Win32s (platform 0), version 3.10.
-        { "version-win31", Unchanged, "win31",
-          "Invalid Windows version detected. Windows 95, NT 3.5, or above required." },
+        { "version-win31", Unchanged, "win31", IDS_BAD_WINDOWS },
     };
     for (const auto &refusal : refusals) {
         SCOPED_TRACE(refusal.Name);
@@ -92,7 +85,7 @@ TEST_F(GuiTest, StartupRefusalsShowTheirMessageOverTheBackdropAndEndTheRun)
         MessageBoxSeen box = WaitForMessageBox(Run);
         ASSERT_NE(box.Window, (HWND)NULL);
         EXPECT_EQ(box.Caption, "Error");
-        EXPECT_EQ(box.Text, std::string(refusal.Text) + Suffix);
+        EXPECT_EQ(box.Text, ExpectedReport(refusal.Message));
         HWND backdrop = BackdropOf(Run);
         EXPECT_NE(backdrop, (HWND)NULL);
         EXPECT_EQ(box.Owner, backdrop);
@@ -109,7 +102,7 @@ TEST_F(GuiTest, SetupFolderWithALongPathIsEnteredAndItsAgreementShown)
 {
     std::string folder = StageDeepSetupFolder("deep", 249);
     ASSERT_EQ(folder.size(), 249u);
-    Run = StartSetupElsewhere(folder);
+    Run = StartSetup(folder);
     ASSERT_TRUE(Run.Started);
     HWND welcome = WaitForPage(Run, IDD_WELCOME);
     ASSERT_NE(welcome, (HWND)NULL) << WaitForMessageBox(Run, 0).Text;
@@ -119,5 +112,5 @@ TEST_F(GuiTest, SetupFolderWithALongPathIsEnteredAndItsAgreementShown)
     EXPECT_TRUE(ControlText(agreement, IDC_AGREEMENT_TEXT) == ReadBytes(std::string(SETUP_MEDIA_DIR) + "\\License.txt"));
     Click(agreement, IDCANCEL);
     EXPECT_EQ(WaitForExit(Run, 5000), 1);
-    DeleteDeepTree(folder.substr(0, folder.find("\\bc-deep") + 8));
+    DeleteTree(folder.substr(0, folder.find("\\bc-deep") + 8));
 }

@@ -1,12 +1,12 @@
 // Whole runs of Setup.exe: a first installation, a second one over it, and
 // runs cancelled on each page.
-#include "support/install_run.h"
+#include "support/gui.h"
 #include "resources/resource.h"
 #include <shlobj.h>
 
 static void ExpectShortcutTo(int menu, const std::string &folder)
 {
-    ShortcutSeen link = ReadShortcut(menu);
+    ShortcutInfo link = ReadShortcut(menu);
     ASSERT_TRUE(link.Found) << "menu " << menu;
     EXPECT_EQ(link.Target, folder + "\\Tessel.exe");
     EXPECT_EQ(link.WorkingDir, folder + "\\");
@@ -16,7 +16,7 @@ static void ExpectShortcutTo(int menu, const std::string &folder)
 
 static std::string UserSetting(const char *name)
 {
-    return ReadRegValue(HKEY_CURRENT_USER, "Software\\Tarnwicke\\Brindlecast\\Settings", name).Data;
+    return ReadRegValue(HKEY_CURRENT_USER, UserSettingsKey, name).Data;
 }
 
 static std::string Dword(DWORD value)
@@ -54,8 +54,8 @@ TEST_F(GuiTest, SecondInstallationOverTheFirstKeepsSettingsAndPositions)
     WriteBytes(folder + "\\Mine.tsl", "user settings\r\n");
     WriteBytes(folder + "\\Order.txt", "altered order form");
     WriteBytes(folder + "\\Log.txt", "log of the product");
-    SetRegDword(HKEY_CURRENT_USER, "Software\\Tarnwicke\\Brindlecast\\Settings", "WindowLeft", 120);
-    SetRegDword(HKEY_CURRENT_USER, "Software\\Tarnwicke\\Brindlecast\\Settings", "WindowTop", 80);
+    SetRegDword(HKEY_CURRENT_USER, UserSettingsKey, "WindowLeft", 120);
+    SetRegDword(HKEY_CURRENT_USER, UserSettingsKey, "WindowTop", 80);
 
     Run = StartSetup(media);
     ASSERT_TRUE(ClickThroughPages(Run, folder, IDC_SHORTCUT_ALL));

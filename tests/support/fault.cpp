@@ -1,4 +1,5 @@
-// Swaps entries of this program's import address table.
+// Swaps entries of this program's import address table: failing calls,
+// recorded message boxes and the program's own path answered.
 #include "fault.h"
 #include <cstdio>
 
@@ -67,4 +68,37 @@ BoxCapture::BoxCapture(int answer)
 BoxCapture::~BoxCapture()
 {
     ActiveCapture = NULL;
+}
+
+static ModulePathSwap *PathSwap;
+
+static DWORD WINAPI StandInModulePath(HMODULE module, LPSTR buffer, DWORD size)
+{
+    if (module && module != GetModuleHandleA(NULL))
+        return ((DWORD(WINAPI *)(HMODULE, LPSTR, DWORD))PathSwap->Swap.Original)(module, buffer, size);
+    PathSwap->Sizes.push_back(size);
+    PathSwap->Modules.push_back(module);
+    if (PathSwap->Path.empty()) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    DWORD length = PathSwap->Path.size();
+    if (length < size) {
+        CopyMemory(buffer, PathSwap->Path.c_str(), length + 1);
+        return length;
+    }
+    CopyMemory(buffer, PathSwap->Path.data(), size);
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return size;
+}
+
+ModulePathSwap::ModulePathSwap(const std::string &path)
+    : Path(path), Swap("kernel32.dll", "GetModuleFileNameA", (void *)StandInModulePath)
+{
+    PathSwap = this;
+}
+
+ModulePathSwap::~ModulePathSwap()
+{
+    PathSwap = NULL;
 }

@@ -35,4 +35,18 @@ struct BoxCapture {
     ImportSwap Swap;
 };
 
+// GetModuleFileNameA answered for this test program as the platform
+// answers it for a program at `path`, so that the program's routines take
+// that program's folder for the setup folder. A path that does not fit is
+// cut to the buffer without a terminator and the buffer size comes back;
+// an empty path makes the call fail. Other modules get the real answer.
+struct ModulePathSwap {
+    explicit ModulePathSwap(const std::string &path);
+    ~ModulePathSwap();
+    std::string Path;
+    std::vector<DWORD> Sizes;           // buffer sizes asked with, in order
+    std::vector<HMODULE> Modules;
+    ImportSwap Swap;
+};
+
 #endif

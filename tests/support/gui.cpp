@@ -1,19 +1,6 @@
 // The GUI driver: Setup.exe started and steered from outside, as a user would.
 #include "gui.h"
-#include "sandbox.h"
 #include "resources/resource.h"
-
-std::string StageSetupFolder(const std::string &name)
-{
-    static const char *const files[] = {
-        "Setup.exe", "License.txt", "Order.txt", "Tessel.exe", "Tessel.hlp",
-        "Tessel.cnt", "Uninstal.exe", "Readme.txt",
-    };
-    std::string folder = MakeScratchDir(name);
-    for (const char *file : files)
-        CopyFileA((std::string(SETUP_MEDIA_DIR) + "\\" + file).c_str(), (folder + "\\" + file).c_str(), FALSE);
-    return folder;
-}
 
 void SetReportedVersion(const std::string &version)
 {
@@ -27,9 +14,11 @@ void SetReportedVersion(const std::string &version)
 SetupRun StartSetup(const std::string &folder)
 {
     SetupRun run = {};
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     SECURITY_ATTRIBUTES inherit = { sizeof inherit, NULL, TRUE };
-    std::string command = "\"" + folder + "\\Setup.exe\"";
+    std::wstring command = L"\"" + std::wstring(folder.begin(), folder.end()) + L"\\Setup.exe\"";
+    WCHAR temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
     // The setup gets no output of ours: a run left behind must not keep the
     // test runner waiting on our output pipe.
     HANDLE nothing = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -37,8 +26,7 @@ SetupRun StartSetup(const std::string &folder)
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = startup.hStdOutput = startup.hStdError = nothing;
-    run.Started = CreateProcessA(NULL, &command[0], NULL, NULL, TRUE, 0, NULL, folder.c_str(), &startup,
-                                 &run.Process) != 0;
+    run.Started = CreateProcessW(NULL, &command[0], NULL, NULL, TRUE, 0, NULL, temp, &startup, &run.Process) != 0;
     CloseHandle(nothing);
     return run;
 }
@@ -114,6 +102,35 @@ HWND WalkToDirectoryPage(const SetupRun &run)
         return NULL;
     Click(agreement, IDOK);
     return WaitForPage(run, IDD_DIRECTORY);
+}
+
+bool ClickThroughPages(const SetupRun &run, const std::string &folder, int shortcut)
+{
+    HWND directory = WalkToDirectoryPage(run);
+    if (!directory)
+        return false;
+    SetControlText(directory, IDC_INSTALL_DIR, folder);
+    // Posted in order: the radio button is checked before Next is handled.
+    Click(directory, shortcut);
+    Click(directory, IDOK);
+    return true;
+}
+
+int FinishRun(SetupRun &run)
+{
+    HWND finish = WaitForPage(run, IDD_FINISH);
+    if (!finish) {
+        StopSetup(run);
+        return -1;
+    }
+    Click(finish, IDOK);
+    return WaitForExit(run);
+}
+
+void Answer(const MessageBoxSeen &box, int button)
+{
+    Click(box.Window, button);
+    WaitGone(box.Window);
 }
 
 static bool IsMessageBox(HWND window)
@@ -208,18 +225,6 @@ void Click(HWND dialog, int id)
     PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
-void PressKey(const SetupRun &run, HWND dialog, UINT key)
-{
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    HWND target = dialog;
-    if (GetGUIThreadInfo(run.Process.dwThreadId, &info) && info.hwndFocus)
-        target = info.hwndFocus;
-    UINT scan = MapVirtualKeyA(key, 0);
-    PostMessageA(target, WM_KEYDOWN, key, 1 | (scan << 16));
-    PostMessageA(target, WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000);
-}
-
 void SendRawCommand(HWND dialog, int id, int notification)
 {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, notification), (LPARAM)GetDlgItem(dialog, id));
@@ -245,4 +250,29 @@ void GuiTest::TearDown()
 {
     StopSetup(Run);
     SetReportedVersion("");
+}
+
+void FolderGuiTest::SetUp()
+{
+    GuiTest::SetUp();
+    // Named after the suite; parameterised suites carry a slash in their name.
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_suite()->name();
+    for (char &c : name)
+        if (c == '/')
+            c = '-';
+    Scratch = ScratchOnC(name);
+}
+
+void FolderGuiTest::TearDown()
+{
+    GuiTest::TearDown();
+    RemoveScratchOnC(Scratch);
+    if (!Setup.empty())
+        DeleteTree(Setup);
+    ResetMachine();
+}
+
+std::string FolderGuiTest::Stage(const std::string &name)
+{
+    return Setup = StageSetupFolder(name);
 }

@@ -1,6 +1,6 @@
 // The GUI driver: starts Setup.exe from a staged setup folder under Wine,
 // finds its pages and message boxes, reads them, presses buttons and keys,
-// and collects the exit code.
+// walks whole runs and collects the exit code.
 #ifndef TESTS_GUI_H
 #define TESTS_GUI_H
 
@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 #include <gtest/gtest.h>
-
-// A copy of the built setup folder in a scratch folder named after the test;
-// returns the folder. Tests then change or remove files in it as they need.
-std::string StageSetupFolder(const std::string &name);
+#include "driving.h"
+#include "installation.h"
+#include "messages.h"
+#include "sandbox.h"
 
 // The Windows version Wine reports to Setup.exe ("win95", "nt351", "nt40",
 // "win31", ...); an empty text restores the prefix's own.
@@ -22,6 +22,8 @@ struct SetupRun {
     bool Started;
 };
 
+// Setup.exe in the folder, started from the temporary folder as current
+// folder; the folder's path may be longer than the ANSI calls take.
 SetupRun StartSetup(const std::string &folder);
 // Waits for the process to end and returns its exit code; a run still going
 // after the timeout is killed and reported as -1.
@@ -43,6 +45,12 @@ std::vector<HWND> WindowsOf(const SetupRun &run);
 // Next on the welcome page, I Agree on the agreement page: the install-folder
 // page, or 0 when a page did not come.
 HWND WalkToDirectoryPage(const SetupRun &run);
+// Then the folder typed, the shortcut radio button (IDC_SHORTCUT_*) chosen
+// and Next pressed. False when a page did not come.
+bool ClickThroughPages(const SetupRun &run, const std::string &folder, int shortcut);
+// Waits for the finish page, presses OK and returns the exit code (-1 when
+// the finish page did not come; the run is then stopped).
+int FinishRun(SetupRun &run);
 
 struct MessageBoxSeen {
     HWND Window;
@@ -52,6 +60,8 @@ struct MessageBoxSeen {
 };
 // Waits for a message box of the run; Window is 0 when none came.
 MessageBoxSeen WaitForMessageBox(const SetupRun &run, DWORD timeout = 10000);
+// Presses a message box's button and waits until the box is gone.
+void Answer(const MessageBoxSeen &box, int button);
 
 std::string WindowText(HWND window);
 std::string ControlText(HWND dialog, int id);
@@ -61,8 +71,6 @@ void SetControlText(HWND dialog, int id, const std::string &text);
 
 // A button pressed as the user presses it (BM_CLICK).
 void Click(HWND dialog, int id);
-// A key pressed in the control that has the focus in the run's window.
-void PressKey(const SetupRun &run, HWND dialog, UINT key);
 // A command that no control sends: the given id with a notification code.
 void SendRawCommand(HWND dialog, int id, int notification);
 // Waits until a window is gone (closed or hidden).
@@ -75,6 +83,16 @@ protected:
     SetupRun Run = {};
     void SetUp() override;
     void TearDown() override;
+};
+
+// GUI tests with a scratch folder on C: and a staged setup folder of their
+// own, both removed afterwards with everything the runs installed.
+class FolderGuiTest : public GuiTest {
+protected:
+    std::string Scratch, Setup;
+    void SetUp() override;
+    void TearDown() override;
+    std::string Stage(const std::string &name);
 };
 
 #endif

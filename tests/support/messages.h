@@ -1,5 +1,6 @@
-// The setup's message table as its users see it: the reference the tests
-// hold the string table and the error boxes to.
+// What the setup says to its users, as they read it: the message table that
+// the tests hold the string table and the error boxes to, and the texts of
+// the boxes shown while an earlier installation is removed.
 #ifndef TESTS_MESSAGES_H
 #define TESTS_MESSAGES_H
 
@@ -36,13 +37,25 @@ inline constexpr MessageText MessageTexts[] = {
     { 252, "Updating registry..." },
 };
 
+inline constexpr char SetupTitleText[] = "Brindlecast 1.26 Trial Setup";
+inline constexpr char MoveSettingsQuestion[] =
+    "Settings files were found while removing a previous installation of Brindlecast. "
+    "Do you want Setup to move them to the new installation folder?";
+inline constexpr char MoveSettingsFailed[] =
+    "Setup could not move one or more settings files to the new Brindlecast installation folder! "
+    "Setup will continue.";
+inline constexpr char RemoveFolderFailed[] =
+    "Setup could not remove a previous version's folder, possibly because it is not empty! "
+    "Setup will continue.";
+
 // What an error box for a message number reads: its text, two carriage
 // returns and the pointer to the readme.
+inline constexpr char ReportSuffix[] = "\r\rSee the readme.txt file for additional help.";
 inline std::string ExpectedReport(UINT id)
 {
     for (const MessageText &message : MessageTexts)
         if (message.Id == id)
-            return std::string(message.Text) + "\r\rSee the readme.txt file for additional help.";
+            return message.Text + std::string(ReportSuffix);
     return "(no text for message " + std::to_string(id) + ")";
 }
 

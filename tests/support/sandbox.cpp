@@ -1,6 +1,8 @@
 // Scratch folders and registry keys for tests, and cleanup of what the setup writes.
 #include "sandbox.h"
+#include "installation.h"
 #include <shlobj.h>
+#include <algorithm>
 
 std::string MakeScratchDir(const std::string &name)
 {
@@ -12,26 +14,84 @@ std::string MakeScratchDir(const std::string &name)
     return path;
 }
 
+std::string ScratchOnC(const std::string &name)
+{
+    std::string path = "C:\\bc-" + name;
+    RemoveScratchOnC(path);
+    CreateDirectoryA(path.c_str(), NULL);
+    return path;
+}
+
+void RemoveScratchOnC(const std::string &path)
+{
+    // A current folder inside the tree could not be removed.
+    SetCurrentDirectoryA("C:\\");
+    DeleteTree(path);
+}
+
+// The wide form that takes paths past MAX_PATH: full, and marked as such.
+std::wstring DeepPath(const std::string &path)
+{
+    std::wstring wide(path.begin(), path.end()), full(32768, L'\0');
+    DWORD length = GetFullPathNameW(wide.c_str(), full.size(), &full[0], NULL);
+    if (length && length < full.size())
+        wide = full.substr(0, length);
+    return L"\\\\?\\" + wide;
+}
+
+bool CreateDeepFolder(const std::string &path)
+{
+    return CreateDirectoryW(DeepPath(path).c_str(), NULL) != 0;
+}
+
+std::string MakeDeepFolder(const std::string &base, size_t length)
+{
+    std::string path = base;
+    CreateDirectoryW(DeepPath(path).c_str(), NULL);
+    while (path.size() < length) {
+        size_t room = length - path.size() - 1;
+        // Each level a name of up to 200 characters; no level of one
+        // character, so the last is never a stray short name.
+        size_t name = room > 200 ? (room - 200 < 2 ? 150 : 200) : room;
+        path += "\\" + std::string(name, (char)('a' + path.size() % 26));
+        CreateDirectoryW(DeepPath(path).c_str(), NULL);
+    }
+    return path;
+}
+
+bool DeepFileExists(const std::string &path)
+{
+    DWORD attributes = GetFileAttributesW(DeepPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ReadDeepBytes(const std::string &path)
+{
+    return ReadOpenFile(CreateFileW(DeepPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL));
+}
+
 void DeleteTree(const std::string &path)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((DeepPath(path) + L"\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
                 continue;
-            std::string child = path + "\\" + name;
+            std::string child = path + "\\";
+            for (wchar_t c : name)
+                child += (char)c;
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 DeleteTree(child);
             else {
-                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(child.c_str());
+                SetFileAttributesW(DeepPath(child).c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(DeepPath(child).c_str());
             }
-        } while (FindNextFileA(search, &found));
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryA(path.c_str());
+    RemoveDirectoryW(DeepPath(path).c_str());
 }
 
 void WriteBytes(const std::string &path, const std::string &bytes)
@@ -70,6 +130,23 @@ bool DirExists(const std::string &path)
 {
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<std::string> FilesIn(const std::string &folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        std::string name = found.cFileName;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::string CurrentDir()
@@ -129,22 +206,15 @@ RegValue ReadRegValue(HKEY root, const std::string &subkey, const char *value)
     return result;
 }
 
-static void DeleteShortcut(int folder)
-{
-    char path[MAX_PATH];
-    if (SHGetFolderPathA(NULL, folder, NULL, 0, path) == S_OK)
-        DeleteFileA((std::string(path) + "\\Brindlecast.lnk").c_str());
-}
-
 void ResetMachine()
 {
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tarnwicke");
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tessel.exe");
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brindlecast");
-    DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Tarnwicke");
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, MakerKey);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, AppPathsEntryKey);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, UninstallEntryKey);
+    DeleteKeyTree(HKEY_CURRENT_USER, UserMakerKey);
     DeleteKeyTree(HKEY_CLASSES_ROOT, ".tsl");
-    DeleteKeyTree(HKEY_CLASSES_ROOT, "Brindlecast");
+    DeleteKeyTree(HKEY_CLASSES_ROOT, FileTypeKey);
     DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Setup.exe");
-    DeleteShortcut(CSIDL_STARTMENU);
-    DeleteShortcut(CSIDL_COMMON_STARTMENU);
+    DeleteFileA(ShortcutPath(CSIDL_STARTMENU).c_str());
+    DeleteFileA(ShortcutPath(CSIDL_COMMON_STARTMENU).c_str());
 }

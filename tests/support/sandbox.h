@@ -5,10 +5,26 @@
 
 #include <windows.h>
 #include <string>
+#include <vector>
 
 // A fresh empty folder under the temporary folder, named after the test.
 std::string MakeScratchDir(const std::string &name);
+// A fresh empty folder C:\bc-<name>; short, so tables of typed paths stay
+// readable. RemoveScratchOnC first leaves it, if it is the current folder.
+std::string ScratchOnC(const std::string &name);
+void RemoveScratchOnC(const std::string &path);
+// Removes a folder and everything in it, however deep.
 void DeleteTree(const std::string &path);
+
+// Folders and files whose full path may be longer than MAX_PATH, which the
+// ANSI calls of the tests cannot reach: DeepPath is the wide form of a path
+// that the wide calls take whatever its length.
+std::wstring DeepPath(const std::string &path);
+bool CreateDeepFolder(const std::string &path);
+// A folder of exactly that length below base, made of long names.
+std::string MakeDeepFolder(const std::string &base, size_t length);
+bool DeepFileExists(const std::string &path);
+std::string ReadDeepBytes(const std::string &path);
 
 void WriteBytes(const std::string &path, const std::string &bytes);
 std::string ReadBytes(const std::string &path);   // empty when missing
@@ -16,6 +32,8 @@ std::string ReadBytes(const std::string &path);   // empty when missing
 std::string ReadOpenFile(HANDLE file);
 bool FileExists(const std::string &path);
 bool DirExists(const std::string &path);
+// Names of the files in a folder, sorted, without "." and "..".
+std::vector<std::string> FilesIn(const std::string &folder);
 std::string CurrentDir();
 
 // Registry: a missing value reads as the empty string with type REG_NONE.

@@ -1,6 +1,6 @@
 // Resets the program's state record between in-process tests.
 #include "setupstate.h"
-#include "driver/driver.h"
+#include "common/state.h"
 
 void ResetSetupState()
 {
@@ -8,4 +8,13 @@ void ResetSetupState()
     ZeroMemory(&SetupState, sizeof SetupState);
     SetupState.TitleFont = font;
     SetupState.Instance = GetModuleHandleA(NULL);
+}
+
+void PrepareInstallState(const std::string &folder, DWORD platformId, DWORD majorVersion, BYTE shortcutChoice)
+{
+    ResetSetupState();
+    SetupState.PlatformId = platformId;
+    SetupState.MajorVersion = majorVersion;
+    SetupState.ShortcutChoice = shortcutChoice;
+    lstrcpynA(SetupState.InstallPath, folder.c_str(), INSTALL_DIR_CHARS);
 }

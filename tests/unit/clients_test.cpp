@@ -6,8 +6,10 @@
 #include <map>
 #include <shlobj.h>
 #include "install/install.h"
-#include "support/registry_support.h"
+#include "support/child_process.h"
+#include "support/installation.h"
 #include "support/sandbox.h"
+#include "support/setupstate.h"
 
 class Clients : public ::testing::Test {
 protected:
@@ -18,7 +20,7 @@ protected:
         ResetMachine();
         SavedDir = CurrentDir();
         // A space in the folder: the command lines only work when quoted.
-        Folder = MakeInstallFolder("Brindle Apps");
+        Folder = StageSetupFolder("Brindle Apps");
         Program = Folder + "\\Tessel.exe";
         PrepareInstallState(Folder, VER_PLATFORM_WIN32_NT, 4, SHORTCUT_CURRENT_USER);
     }
@@ -79,30 +81,16 @@ TEST_F(Clients, OpeningASettingsFileStartsTheInstalledProgramWithIt)
 TEST_F(Clients, RegQueryReadsTheSameValues)
 {
     ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
-    const struct {
-        const char *Key, *Line;
-        std::string Data;
-    } values[] = {
-        { "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tessel.exe", "Path    REG_SZ", Folder },
-        { "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tessel.exe", "(Default)    REG_SZ",
-          Program },
-        { "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brindlecast", "DisplayName    REG_SZ",
-          "Brindlecast" },
-        { "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brindlecast", "UninstallString    REG_SZ",
-          "\"" + Folder + "\\Uninstal.exe\"" },
-        { "HKCU\\Software\\Tarnwicke\\Brindlecast\\Settings", "WindowLeft    REG_DWORD", "0x0" },
-        { "HKCU\\Software\\Tarnwicke\\Brindlecast\\Settings", "WindowTop    REG_DWORD", "0x0" },
-        { "HKCR\\.tsl", "(Default)    REG_SZ", "Brindlecast" },
-        { "HKCR\\Brindlecast", "(Default)    REG_SZ", "Brindlecast File" },
-        { "HKCR\\Brindlecast\\DefaultIcon", "(Default)    REG_SZ", Program },
-        { "HKCR\\Brindlecast\\shell\\open\\command", "(Default)    REG_SZ", "\"" + Program + "\" %1" },
-    };
-    for (const auto &value : values) {
-        SCOPED_TRACE(std::string(value.Key) + " " + value.Line);
-        ProgramRun query = RunCaptured(std::string("reg.exe query \"") + value.Key + "\"");
+    for (const InstalledValue &value : InstalledValues(Folder)) {
+        std::string key = std::string(value.Root == HKEY_LOCAL_MACHINE ? "HKLM\\"
+                                      : value.Root == HKEY_CURRENT_USER ? "HKCU\\"
+                                                                        : "HKCR\\") + value.Key;
+        std::string line = std::string("\n    ") + (value.Name ? value.Name : "(Default)")
+                           + (value.Type == REG_SZ ? "    REG_SZ    " + value.Text : "    REG_DWORD    0x0") + "\r\n";
+        SCOPED_TRACE(key + line);
+        ProgramRun query = RunCaptured("reg.exe query \"" + key + "\"");
         ASSERT_TRUE(query.Finished);
         EXPECT_EQ(query.ExitCode, 0u);
-        std::string line = std::string("\n    ") + value.Line + "    " + value.Data + "\r\n";
         EXPECT_NE(query.Output.find(line), std::string::npos) << query.Output;
     }
 }

@@ -2,7 +2,8 @@
 // the staged one, which the program finds through its own module path.
 #include <gtest/gtest.h>
 #include "install/install.h"
-#include "support/folder_support.h"
+#include "support/fault.h"
+#include "support/installation.h"
 #include "support/sandbox.h"
 #include "support/setupstate.h"
 
@@ -22,7 +23,7 @@ protected:
 
     int Copy(const std::string &folder)
     {
-        SetupFolderSwap setupFolder(Media);
+        ModulePathSwap setupFolder(Media + "\\Setup.exe");
         lstrcpyA(SetupState.InstallPath, folder.c_str());
         return CopyProductFiles();
     }

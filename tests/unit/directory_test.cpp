@@ -1,10 +1,12 @@
-// The install-folder page in-process: run modally and driven from a timer on
-// its own thread, so the shortcut choice it stores can be read back.
+// The install-folder page in-process: run modally and driven from a second
+// thread, so the shortcut choice it stores can be read back.
 #include <gtest/gtest.h>
 #include "install/install.h"
 #include "screens/screens.h"
+#include "support/driving.h"
 #include "support/fault.h"
-#include "support/folder_support.h"
+#include "support/installation.h"
+#include "support/messages.h"
 #include "support/sandbox.h"
 #include "support/setupstate.h"
 
@@ -18,56 +20,37 @@ struct PageRun {
     bool Checked[3], AllUsersEnabled, StillOpenAfterNext;
 };
 
-static PageRun *Current;
 static std::string ScratchFolder;
 
-static BOOL CALLBACK FindDirectoryPage(HWND window, LPARAM found)
-{
-    if (GetDlgItem(window, IDC_INSTALL_DIR)) {
-        *(HWND *)found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-static void CALLBACK DrivePage(HWND, UINT, UINT_PTR timer, DWORD)
-{
-    HWND page = NULL;
-    // The page shows itself once its queue is first empty; until then a
-    // closed page and one not yet shown look alike.
-    EnumThreadWindows(GetCurrentThreadId(), FindDirectoryPage, (LPARAM)&page);
-    if (!page || !IsWindowVisible(page))
-        return;
-    KillTimer(NULL, timer);
-    Current->Page = page;
-    char text[1024];
-    GetDlgItemTextA(page, IDC_INSTALL_DIR, text, sizeof text);
-    Current->FieldAtOpen = text;
-    for (int i = 0; i < 3; i++)
-        Current->Checked[i] = IsDlgButtonChecked(page, IDC_SHORTCUT_ALL + i) == BST_CHECKED;
-    Current->AllUsersEnabled = IsWindowEnabled(GetDlgItem(page, IDC_SHORTCUT_ALL)) != 0;
-
-    std::string typed;
-    for (const char *c = Current->Text; *c; c++)
-        typed += *c == '~' ? ScratchFolder : *c == '*' ? std::string(600, 'n') : std::string(1, *c);
-    SetDlgItemTextA(page, IDC_INSTALL_DIR, typed.c_str());
-    if (Current->Radio)
-        SendDlgItemMessageA(page, Current->Radio, BM_CLICK, 0, 0);
-    SendMessageA(page, WM_COMMAND, IDOK, 0);
-    // An accepted folder has ended the page; a rejected one left it up.
-    Current->StillOpenAfterNext = IsWindowVisible(page) != 0;
-    if (Current->StillOpenAfterNext) {
-        GetDlgItemTextA(page, IDC_INSTALL_DIR, text, sizeof text);
-        Current->FieldAfterNext = text;
-        SendMessageA(page, WM_COMMAND, IDCANCEL, 0);
-    }
-}
-
+// Runs the page modally; once it is up it is read, the text typed, the
+// radio button clicked and Next pressed. A rejected folder leaves the page
+// up, which is then read again and cancelled.
 static INT_PTR RunPage(PageRun &run)
 {
-    Current = &run;
-    SetTimer(NULL, 0, 10, DrivePage);
-    return DialogBoxParamA(SetupState.Instance, MAKEINTRESOURCEA(IDD_DIRECTORY), NULL, DirectoryPage, 0);
+    return RunModalPage(IDD_DIRECTORY, DirectoryPage, NULL, [&](HWND page) {
+        run.Page = page;
+        char text[1024];
+        GetDlgItemTextA(page, IDC_INSTALL_DIR, text, sizeof text);
+        run.FieldAtOpen = text;
+        for (int i = 0; i < 3; i++)
+            run.Checked[i] = IsDlgButtonChecked(page, IDC_SHORTCUT_ALL + i) == BST_CHECKED;
+        run.AllUsersEnabled = IsWindowEnabled(GetDlgItem(page, IDC_SHORTCUT_ALL)) != 0;
+
+        std::string typed;
+        for (const char *c = run.Text; *c; c++)
+            typed += *c == '~' ? ScratchFolder : *c == '*' ? std::string(600, 'n') : std::string(1, *c);
+        SetDlgItemTextA(page, IDC_INSTALL_DIR, typed.c_str());
+        if (run.Radio)
+            SendDlgItemMessageA(page, run.Radio, BM_CLICK, 0, 0);
+        SendMessageA(page, WM_COMMAND, IDOK, 0);
+        // An accepted folder has ended the page; a rejected one left it up.
+        run.StillOpenAfterNext = IsWindowVisible(page) != 0;
+        if (run.StillOpenAfterNext) {
+            GetDlgItemTextA(page, IDC_INSTALL_DIR, text, sizeof text);
+            run.FieldAfterNext = text;
+            SendMessageA(page, WM_COMMAND, IDCANCEL, 0);
+        }
+    });
 }
 
 class DirectoryPageTest : public ::testing::Test {
@@ -90,9 +73,7 @@ TEST_F(DirectoryPageTest, NextStoresTheCheckedShortcutKindOnceTheFolderIsAccepte
         { VER_PLATFORM_WIN32_WINDOWS, 0, SHORTCUT_CURRENT_USER },
         { VER_PLATFORM_WIN32_WINDOWS, IDC_SHORTCUT_NONE, SHORTCUT_NONE },
     };
-    RegValue programFiles = ReadRegValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
-                                         "ProgramFilesDir");
-    ASSERT_TRUE(programFiles.Found);
+    ASSERT_TRUE(ReadRegValue(HKEY_LOCAL_MACHINE, CurrentVersionKey, "ProgramFilesDir").Found);
     for (const auto &c : cases) {
         SCOPED_TRACE("platform " + std::to_string(c.Platform) + ", button " + std::to_string(c.Radio));
         SetupState.PlatformId = c.Platform;
@@ -105,7 +86,7 @@ TEST_F(DirectoryPageTest, NextStoresTheCheckedShortcutKindOnceTheFolderIsAccepte
         EXPECT_EQ(SetupState.ShortcutChoice, c.Choice);
         EXPECT_EQ(std::string(SetupState.InstallPath), ScratchFolder + "\\Apps\\New");
         EXPECT_TRUE(DirExists(ScratchFolder + "\\Apps\\New"));
-        EXPECT_EQ(run.FieldAtOpen, std::string(programFiles.Data.c_str()) + "\\Brindlecast");
+        EXPECT_EQ(run.FieldAtOpen, DefaultInstallFolder());
         bool nt = c.Platform == VER_PLATFORM_WIN32_NT;
         EXPECT_EQ(run.AllUsersEnabled, nt);
         EXPECT_EQ(run.Checked[0], nt);

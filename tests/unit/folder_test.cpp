@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include "install/install.h"
 #include "support/fault.h"
-#include "support/folder_support.h"
+#include "support/messages.h"
 #include "support/sandbox.h"
 #include "support/setupstate.h"
 

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 #include <vector>
 #include "screens/screens.h"
+#include "support/driving.h"
 #include "support/sandbox.h"
 #include "support/setupstate.h"
-#include "support/startup_inproc.h"
 
 static int FloorHalf(int value)
 {
@@ -141,8 +141,8 @@ TEST_F(PagesTest, FinishPageIgnoresEscapeAndEndsWithOneOnEnter)
         GetWindowRect(page, &placed);
         // Keys are handled in order: had Escape ended the page, Enter would
         // never be seen and the page would end with 2.
-        PostKey(thread, VK_ESCAPE);
-        PostKey(thread, VK_RETURN);
+        PressKey(thread, VK_ESCAPE);
+        PressKey(thread, VK_RETURN);
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(caption, "Brindlecast 1.26 Trial Setup");

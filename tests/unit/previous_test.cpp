@@ -3,8 +3,9 @@
 #include <gtest/gtest.h>
 #include "install/install.h"
 #include "support/fault.h"
-#include "support/folder_support.h"
-#include "support/install_run.h"
+#include "support/installation.h"
+#include "support/messages.h"
+#include "support/sandbox.h"
 #include "support/setupstate.h"
 
 class RemovePrevious : public ::testing::Test {
@@ -102,7 +103,7 @@ TEST_F(RemovePrevious, InstallFolderStoredOtherwiseCountsAsAnotherFolder)
         RemovePreviousInstall(Owner);
         ASSERT_EQ(boxes.Boxes.size(), 2u);
         EXPECT_EQ(boxes.Boxes[0].Type, (UINT)(MB_YESNO | MB_ICONQUESTION));
-        EXPECT_EQ(boxes.Boxes[1].Text.substr(0, 51), "Setup could not remove a previous version's folder,");
+        EXPECT_EQ(boxes.Boxes[1].Text, RemoveFolderFailed);
         EXPECT_EQ(FilesIn(New), std::vector<std::string>{ "Kept.tsl" });
         EXPECT_EQ(ReadBytes(New + "\\Kept.tsl"), "kept settings");
         ExpectStateIntact(New);
@@ -122,7 +123,7 @@ TEST_F(RemovePrevious, BoxesAreOwnedCaptionedAndOfTheirKind)
     for (int i = 0; i < 3; i++) {
         EXPECT_EQ(boxes.Boxes[i].Owner, Owner) << i;
         EXPECT_FALSE(boxes.Boxes[i].NullCaption) << i;
-        EXPECT_EQ(boxes.Boxes[i].Caption, "Brindlecast 1.26 Trial Setup") << i;
+        EXPECT_EQ(boxes.Boxes[i].Caption, SetupTitleText) << i;
         EXPECT_EQ(boxes.Boxes[i].Type, kinds[i]) << i;
     }
     EXPECT_EQ(ReadBytes(New + "\\Clash.tsl"), "new");
@@ -190,7 +191,7 @@ TEST_F(RemovePrevious, LongSettingsFileNameMovesIntoTheLongestFolder)
 TEST_F(RemovePrevious, SetupInDriveRootIsNotTakenForTheOldFolder)
 {
     RecordPreviousInstall(WithTerminator(Old));
-    SetupFolderSwap setupInRoot("C:");   // reports C:\Setup.exe
+    ModulePathSwap setupInRoot("C:\\Setup.exe");
 
     BoxCapture boxes;
     RemovePreviousInstall(Owner);

@@ -6,27 +6,9 @@
 #include <shlobj.h>
 #include "install/install.h"
 #include "support/fault.h"
-#include "support/registry_support.h"
+#include "support/installation.h"
 #include "support/sandbox.h"
-
-static const char MakerKey[] = "SOFTWARE\\Tarnwicke";
-static const char ProductKey[] = "SOFTWARE\\Tarnwicke\\Brindlecast";
-static const char VersionKey[] = "SOFTWARE\\Tarnwicke\\Brindlecast\\1.26";
-static const char AppEntryKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tessel.exe";
-static const char UninstallEntryKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brindlecast";
-static const char UserSettingsKey[] = "Software\\Tarnwicke\\Brindlecast\\Settings";
-static const char CommandKey[] = "Brindlecast\\shell\\open\\command";
-
-// A string value with exactly one terminating zero, its size counting it.
-static void ExpectString(HKEY root, const std::string &key, const char *value, const std::string &text)
-{
-    SCOPED_TRACE(key + " : " + (value ? value : "(default)"));
-    RegValue found = ReadRegValue(root, key, value);
-    ASSERT_TRUE(found.Found);
-    EXPECT_EQ(found.Type, (DWORD)REG_SZ);
-    EXPECT_EQ(found.Size, text.size() + 1);
-    EXPECT_EQ(found.Data, text + '\0');
-}
+#include "support/setupstate.h"
 
 static void ExpectDword(HKEY root, const std::string &key, const char *value, DWORD number)
 {
@@ -60,10 +42,10 @@ static std::string CompletedStages()
 {
     bool done[] = {
         KeyExists(HKEY_LOCAL_MACHINE, VersionKey),
-        ReadRegValue(HKEY_LOCAL_MACHINE, AppEntryKey, NULL).Found,
+        ReadRegValue(HKEY_LOCAL_MACHINE, AppPathsEntryKey, NULL).Found,
         ReadRegValue(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString").Found,
         ReadRegValue(HKEY_CURRENT_USER, UserSettingsKey, "WindowTop").Found,
-        ReadRegValue(HKEY_CLASSES_ROOT, CommandKey, NULL).Found,
+        ReadRegValue(HKEY_CLASSES_ROOT, OpenCommandKey, NULL).Found,
     };
     std::string marks;
     for (bool stage : done)
@@ -85,7 +67,7 @@ protected:
         ResetMachine();
         SavedDir = CurrentDir();
         // A space in the folder: the values that are not command lines stay unquoted.
-        Folder = MakeInstallFolder("reg step");
+        Folder = StageSetupFolder("reg step");
         Prepare(VER_PLATFORM_WIN32_NT, 5, SHORTCUT_NONE);
     }
 
@@ -104,58 +86,10 @@ protected:
 
 TEST_F(RegistryStep, WritesTheWholeLayoutAndKeepsTheFolder)
 {
-    const std::string program = Folder + "\\Tessel.exe";
     ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
-
-    const struct {
-        HKEY Root;
-        const char *Key;
-        const char *Value;
-        std::string Text;
-    } strings[] = {
-        { HKEY_LOCAL_MACHINE, AppEntryKey, "Path", Folder },
-        { HKEY_LOCAL_MACHINE, AppEntryKey, NULL, program },
-        { HKEY_LOCAL_MACHINE, UninstallEntryKey, "DisplayName", "Brindlecast" },
-        { HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString", "\"" + Folder + "\\Uninstal.exe\"" },
-        { HKEY_CLASSES_ROOT, ".tsl", NULL, "Brindlecast" },
-        { HKEY_CLASSES_ROOT, "Brindlecast", NULL, "Brindlecast File" },
-        { HKEY_CLASSES_ROOT, "Brindlecast\\DefaultIcon", NULL, program },
-        { HKEY_CLASSES_ROOT, CommandKey, NULL, "\"" + program + "\" %1" },
-    };
-    for (const auto &value : strings)
-        ExpectString(value.Root, value.Key, value.Value, value.Text);
+    ExpectInstalledRegistry(Folder);
     ExpectDword(HKEY_CURRENT_USER, UserSettingsKey, "WindowLeft", 0);
     ExpectDword(HKEY_CURRENT_USER, UserSettingsKey, "WindowTop", 0);
-
-    // Nothing written beyond the table: every key with just its own subkeys and values.
-    const struct {
-        HKEY Root;
-        const char *Key;
-        DWORD Subkeys, Values;
-    } keys[] = {
-        { HKEY_LOCAL_MACHINE, MakerKey, 1, 0 },
-        { HKEY_LOCAL_MACHINE, ProductKey, 1, 0 },
-        { HKEY_LOCAL_MACHINE, VersionKey, 0, 0 },
-        { HKEY_LOCAL_MACHINE, AppEntryKey, 0, 2 },
-        { HKEY_LOCAL_MACHINE, UninstallEntryKey, 0, 2 },
-        { HKEY_CURRENT_USER, "Software\\Tarnwicke", 1, 0 },
-        { HKEY_CURRENT_USER, "Software\\Tarnwicke\\Brindlecast", 1, 0 },
-        { HKEY_CURRENT_USER, UserSettingsKey, 0, 2 },
-        { HKEY_CLASSES_ROOT, ".tsl", 0, 1 },
-        { HKEY_CLASSES_ROOT, "Brindlecast", 2, 1 },
-        { HKEY_CLASSES_ROOT, "Brindlecast\\DefaultIcon", 0, 1 },
-        { HKEY_CLASSES_ROOT, "Brindlecast\\shell", 1, 0 },
-        { HKEY_CLASSES_ROOT, "Brindlecast\\shell\\open", 1, 0 },
-        { HKEY_CLASSES_ROOT, CommandKey, 0, 1 },
-    };
-    for (const auto &key : keys) {
-        SCOPED_TRACE(key.Key);
-        KeyCounts counts = CountsOf(key.Root, key.Key);
-        ASSERT_TRUE(counts.Found);
-        EXPECT_EQ(counts.Subkeys, key.Subkeys);
-        EXPECT_EQ(counts.Values, key.Values);
-    }
-
     // The install folder stays as the other steps read it.
     EXPECT_EQ(std::string(SetupState.InstallPath), Folder);
 }
@@ -166,11 +100,11 @@ TEST_F(RegistryStep, DriveRootGivesDoubledBackslashes)
     PrepareInstallState("C:\\", VER_PLATFORM_WIN32_NT, 5, SHORTCUT_NONE);
     ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
 
-    ExpectString(HKEY_LOCAL_MACHINE, AppEntryKey, "Path", "C:\\");
-    ExpectString(HKEY_LOCAL_MACHINE, AppEntryKey, NULL, "C:\\\\Tessel.exe");
-    ExpectString(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString", "\"C:\\\\Uninstal.exe\"");
-    ExpectString(HKEY_CLASSES_ROOT, "Brindlecast\\DefaultIcon", NULL, "C:\\\\Tessel.exe");
-    ExpectString(HKEY_CLASSES_ROOT, CommandKey, NULL, "\"C:\\\\Tessel.exe\" %1");
+    ExpectStoredString(HKEY_LOCAL_MACHINE, AppPathsEntryKey, "Path", "C:\\");
+    ExpectStoredString(HKEY_LOCAL_MACHINE, AppPathsEntryKey, NULL, "C:\\\\Tessel.exe");
+    ExpectStoredString(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString", "\"C:\\\\Uninstal.exe\"");
+    ExpectStoredString(HKEY_CLASSES_ROOT, "Brindlecast\\DefaultIcon", NULL, "C:\\\\Tessel.exe");
+    ExpectStoredString(HKEY_CLASSES_ROOT, OpenCommandKey, NULL, "\"C:\\\\Tessel.exe\" %1");
     EXPECT_STREQ(SetupState.InstallPath, "C:\\");
 }
 
@@ -210,8 +144,8 @@ TEST_F(RegistryStep, RemovesShortVersionKeysAndCreatesTheCurrentOneAfresh)
     EXPECT_TRUE(version.Found);
     EXPECT_EQ(version.Values, 0u);
     EXPECT_EQ(version.Subkeys, 0u);
-    ExpectString(HKEY_LOCAL_MACHINE, std::string(ProductKey) + "\\Backup", "Kept", "yes");
-    ExpectString(HKEY_LOCAL_MACHINE, std::string(ProductKey) + "\\abcd\\sub", "Kept", "yes");
+    ExpectStoredString(HKEY_LOCAL_MACHINE, std::string(ProductKey) + "\\Backup", "Kept", "yes");
+    ExpectStoredString(HKEY_LOCAL_MACHINE, std::string(ProductKey) + "\\abcd\\sub", "Kept", "yes");
     EXPECT_EQ(CountsOf(HKEY_LOCAL_MACHINE, ProductKey).Subkeys, 3u);   // 1.26, abcd, Backup
     // The step went on past the removal.
     EXPECT_EQ(CompletedStages(), FirstStages(5));
@@ -275,10 +209,10 @@ TEST_F(RegistryStep, WritesTheUninstallEntryExceptOnNt351)
         ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
         EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey), c.Entry);
         if (c.Entry)
-            ExpectString(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString", "\"" + Folder + "\\Uninstal.exe\"");
+            ExpectStoredString(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString", "\"" + Folder + "\\Uninstal.exe\"");
         // Either way the later stages still get the program path, and the folder stays.
-        ExpectString(HKEY_CLASSES_ROOT, "Brindlecast\\DefaultIcon", NULL, program);
-        ExpectString(HKEY_CLASSES_ROOT, CommandKey, NULL, "\"" + program + "\" %1");
+        ExpectStoredString(HKEY_CLASSES_ROOT, "Brindlecast\\DefaultIcon", NULL, program);
+        ExpectStoredString(HKEY_CLASSES_ROOT, OpenCommandKey, NULL, "\"" + program + "\" %1");
         EXPECT_EQ(std::string(SetupState.InstallPath), Folder);
     }
 }
@@ -388,8 +322,8 @@ TEST_F(RegistryStep, OnlyTheFourMainValuesFailTheStepWhenNotWritten)
         bool Fails;
         int StagesDone;   // when it fails
     } cases[] = {
-        { "Path", 1, HKEY_LOCAL_MACHINE, AppEntryKey, true, 1 },
-        { NULL, 1, HKEY_LOCAL_MACHINE, AppEntryKey, true, 1 },
+        { "Path", 1, HKEY_LOCAL_MACHINE, AppPathsEntryKey, true, 1 },
+        { NULL, 1, HKEY_LOCAL_MACHINE, AppPathsEntryKey, true, 1 },
         { "DisplayName", 1, HKEY_LOCAL_MACHINE, UninstallEntryKey, true, 2 },
         { "UninstallString", 1, HKEY_LOCAL_MACHINE, UninstallEntryKey, true, 2 },
         { "WindowLeft", 1, HKEY_CURRENT_USER, UserSettingsKey, false, 0 },
@@ -397,7 +331,7 @@ TEST_F(RegistryStep, OnlyTheFourMainValuesFailTheStepWhenNotWritten)
         { NULL, 2, HKEY_CLASSES_ROOT, ".tsl", false, 0 },
         { NULL, 3, HKEY_CLASSES_ROOT, "Brindlecast", false, 0 },
         { NULL, 4, HKEY_CLASSES_ROOT, "Brindlecast\\DefaultIcon", false, 0 },
-        { NULL, 5, HKEY_CLASSES_ROOT, CommandKey, false, 0 },
+        { NULL, 5, HKEY_CLASSES_ROOT, OpenCommandKey, false, 0 },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.Key) + " : " + (c.Name ? c.Name : "(default)"));
@@ -419,7 +353,7 @@ TEST_F(RegistryStep, OnlyTheFourMainValuesFailTheStepWhenNotWritten)
         } else {
             // The step goes on to its end, the shortcut included.
             EXPECT_EQ(result, 1);
-            EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, CommandKey));
+            EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, OpenCommandKey));
             EXPECT_TRUE(FileExists(ShortcutPath(CSIDL_STARTMENU)));
         }
     }

@@ -6,8 +6,6 @@
 #include "support/messages.h"
 #include <vector>
 
-static const char Suffix[] = "\r\rSee the readme.txt file for additional help.";
-
 TEST(ReportFailure, ShowsMessageAndSuffixInAnUnownedCaptionlessErrorBox)
 {
     ResetSetupState();
@@ -15,7 +13,7 @@ TEST(ReportFailure, ShowsMessageAndSuffixInAnUnownedCaptionlessErrorBox)
     BoxCapture boxes;
     ReportFailure(NULL);
     ASSERT_EQ(boxes.Boxes.size(), 1u);
-    EXPECT_EQ(boxes.Boxes[0].Text, std::string("Can't get module handle.") + Suffix);
+    EXPECT_EQ(boxes.Boxes[0].Text, ExpectedReport(IDS_NO_MODULE_HANDLE));
     EXPECT_TRUE(boxes.Boxes[0].NullCaption);
     EXPECT_EQ(boxes.Boxes[0].Owner, (HWND)NULL);
     EXPECT_EQ(boxes.Boxes[0].Type, (UINT)MB_ICONERROR);
@@ -38,7 +36,7 @@ TEST(ReportFailure, EveryMessageNumberShowsItsTextThenTheSuffixInTheOwnersErrorB
         BoxCapture boxes(IDCANCEL);
         ReportFailure(owner);
         ASSERT_EQ(boxes.Boxes.size(), 1u);
-        EXPECT_EQ(boxes.Boxes[0].Text, std::string(report.Text) + Suffix);
+        EXPECT_EQ(boxes.Boxes[0].Text, report.Text + std::string(ReportSuffix));
         EXPECT_TRUE(boxes.Boxes[0].NullCaption);
         EXPECT_EQ(boxes.Boxes[0].Owner, owner);
         EXPECT_EQ(boxes.Boxes[0].Type, (UINT)(MB_OK | MB_ICONERROR));

@@ -4,11 +4,9 @@
 #include <shlobj.h>
 #include "install/install.h"
 #include "support/fault.h"
-#include "support/registry_support.h"
+#include "support/installation.h"
 #include "support/sandbox.h"
-
-static const char CommandKey[] = "Brindlecast\\shell\\open\\command";
-static const char AppEntryKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tessel.exe";
+#include "support/setupstate.h"
 
 // True when nothing is left initialised on this thread: a fresh start is S_OK.
 static bool ComponentSystemStopped()
@@ -27,7 +25,7 @@ protected:
     {
         ResetMachine();
         SavedDir = CurrentDir();
-        Folder = MakeInstallFolder("shortcut stage");
+        Folder = StageSetupFolder("shortcut stage");
         PrepareInstallState(Folder, VER_PLATFORM_WIN32_NT, 5, SHORTCUT_CURRENT_USER);
     }
 
@@ -45,8 +43,8 @@ protected:
     void ExpectFailsWithoutShortcut()
     {
         EXPECT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 0);
-        EXPECT_TRUE(ReadRegValue(HKEY_LOCAL_MACHINE, AppEntryKey, "Path").Found);
-        EXPECT_TRUE(ReadRegValue(HKEY_CLASSES_ROOT, CommandKey, NULL).Found);
+        EXPECT_TRUE(ReadRegValue(HKEY_LOCAL_MACHINE, AppPathsEntryKey, "Path").Found);
+        EXPECT_TRUE(ReadRegValue(HKEY_CLASSES_ROOT, OpenCommandKey, NULL).Found);
         EXPECT_FALSE(FileExists(ShortcutPath(CSIDL_STARTMENU)));
         EXPECT_FALSE(FileExists(ShortcutPath(CSIDL_COMMON_STARTMENU)));
     }
@@ -70,8 +68,8 @@ TEST_F(ShortcutStage, SavedInTheChosenStartMenuWithTargetFolderAndDescription)
 
         EXPECT_FALSE(FileExists(ShortcutPath(c.Other)));
         EXPECT_FALSE(FileExists(StartMenuFolder(c.Folder) + "\\Programs\\Brindlecast.lnk"));
-        ShortcutInfo link = LoadShortcut(ShortcutPath(c.Folder));
-        ASSERT_TRUE(link.Loaded);
+        ShortcutInfo link = ReadShortcut(c.Folder);
+        ASSERT_TRUE(link.Found);
         EXPECT_EQ(link.Target, Folder + "\\Tessel.exe");
         EXPECT_EQ(link.WorkingDir, Folder + "\\");
         EXPECT_EQ(link.Description, "Shortcut to Tessel.exe");
@@ -96,8 +94,8 @@ TEST_F(ShortcutStage, OverwritesAnExistingShortcut)
 {
     WriteBytes(ShortcutPath(CSIDL_STARTMENU), "not a shortcut");
     ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
-    ShortcutInfo link = LoadShortcut(ShortcutPath(CSIDL_STARTMENU));
-    ASSERT_TRUE(link.Loaded);
+    ShortcutInfo link = ReadShortcut(CSIDL_STARTMENU);
+    ASSERT_TRUE(link.Found);
     EXPECT_EQ(link.Target, Folder + "\\Tessel.exe");
 }
 

@@ -3,9 +3,10 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include "install/install.h"
+#include "support/fault.h"
+#include "support/handles.h"
 #include "support/sandbox.h"
 #include "support/setupstate.h"
-#include "support/startup_inproc.h"
 
 static std::string ShippedText()
 {

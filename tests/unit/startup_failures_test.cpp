@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 #include <cstdio>
 #include "driver/driver.h"
+#include "support/child_process.h"
+#include "support/fault.h"
+#include "support/messages.h"
 #include "support/sandbox.h"
-#include "support/startup_inproc.h"
 
 static const char FaultVariable[] = "BRINDLECAST_TEST_STARTUP_FAULT";
 static const char ReportVariable[] = "BRINDLECAST_TEST_STARTUP_REPORT";
@@ -64,13 +66,13 @@ TEST(StartupFailure, ShowsOneUnownedErrorBoxAndEndsWithExitCodeOne)
 {
     static const struct {
         const char *Call;
-        const char *Text;
+        UINT Message;
     } cases[] = {
-        { "GetModuleHandleA", "Can't get module handle." },
-        { "LoadIconA", "Can't load icon." },
-        { "LoadCursorA", "Can't load cursor." },
-        { "RegisterClassExA", "Can't register window class." },
-        { "CreateWindowExA", "Can't create window." },
+        { "GetModuleHandleA", IDS_NO_MODULE_HANDLE },
+        { "LoadIconA", IDS_NO_ICON },
+        { "LoadCursorA", IDS_NO_CURSOR },
+        { "RegisterClassExA", IDS_NO_WINDOW_CLASS },
+        { "CreateWindowExA", IDS_NO_WINDOW },
     };
     std::string folder = MakeScratchDir("startup-failure");
     std::string report = folder + "\\boxes.txt";
@@ -79,8 +81,7 @@ TEST(StartupFailure, ShowsOneUnownedErrorBoxAndEndsWithExitCodeOne)
         SCOPED_TRACE(failure.Call);
         DeleteFileA(report.c_str());
         EXPECT_EQ(RunSelf(FaultVariable, failure.Call), 1);
-        EXPECT_EQ(ReadBytes(report), std::string("0 0 16 ") + failure.Text +
-                                         "\r\rSee the readme.txt file for additional help.\n");
+        EXPECT_EQ(ReadBytes(report), "0 0 16 " + ExpectedReport(failure.Message) + "\n");
     }
     SetEnvironmentVariableA(ReportVariable, NULL);
     DeleteTree(folder);

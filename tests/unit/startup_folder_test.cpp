@@ -3,9 +3,10 @@
 // failing step leaves behind, with no block left allocated or locked.
 #include <gtest/gtest.h>
 #include "driver/driver.h"
+#include "support/fault.h"
+#include "support/handles.h"
 #include "support/sandbox.h"
 #include "support/setupstate.h"
-#include "support/startup_inproc.h"
 
 class EnterSetupFolderTest : public ::testing::Test {
 protected:

@@ -2,10 +2,8 @@
 #include <gtest/gtest.h>
 #include "driver/driver.h"
 #include "support/fault.h"
+#include "support/messages.h"
 #include "support/setupstate.h"
-
-static const char Refusal[] = "Invalid Windows version detected. Windows 95, NT 3.5, or above required."
-                              "\r\rSee the readme.txt file for additional help.";
 
 static struct {
     BOOL Succeeds;
@@ -75,7 +73,7 @@ TEST(CheckWindowsVersion, AcceptsTheWindows95FamilyAndNtFrom35AndRefusesTheRest)
         }
         EXPECT_EQ(SetupState.StepMessageId, IDS_BAD_WINDOWS);
         ASSERT_EQ(boxes.Boxes.size(), 1u);
-        EXPECT_EQ(boxes.Boxes[0].Text, Refusal);
+        EXPECT_EQ(boxes.Boxes[0].Text, ExpectedReport(IDS_BAD_WINDOWS));
         EXPECT_EQ(boxes.Boxes[0].Owner, backdrop);
         EXPECT_TRUE(boxes.Boxes[0].NullCaption);
         EXPECT_EQ(boxes.Boxes[0].Type, (UINT)MB_ICONERROR);

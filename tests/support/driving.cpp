@@ -1,0 +1,104 @@
+// Keys, clicks and focus as the user gives them, and modal pages run in-process.
+#include "driving.h"
+#include <thread>
+
+HWND FocusOf(DWORD thread)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : NULL;
+}
+
+bool PressKey(DWORD thread, UINT key)
+{
+    HWND target = FocusOf(thread);
+    if (!target)
+        return false;
+    UINT scan = MapVirtualKeyA(key, 0);
+    PostMessageA(target, WM_KEYDOWN, key, 1 | (scan << 16));
+    PostMessageA(target, WM_KEYUP, key, 1 | (scan << 16) | 0xC0000000);
+    return true;
+}
+
+void MouseClick(HWND control)
+{
+    RECT box;
+    GetWindowRect(control, &box);
+    SetCursorPos((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, input, sizeof input[0]);
+}
+
+bool WaitForFocus(DWORD thread, HWND control, DWORD timeout)
+{
+    DWORD start = GetTickCount();
+    do {
+        if (FocusOf(thread) == control)
+            return true;
+        Sleep(20);
+    } while (GetTickCount() - start < timeout);
+    return false;
+}
+
+bool Settle(HWND page, int button)
+{
+    HWND marker = GetDlgItem(page, button);
+    DWORD_PTR state = 0;
+    // Posted messages of a thread are handled in order; the pushed look of
+    // a button shows when the marker's turn has come.
+    PostMessageA(marker, BM_SETSTATE, TRUE, 0);
+    for (int tries = 0; tries < 100; tries++) {
+        if (!SendMessageTimeoutA(marker, BM_GETSTATE, 0, 0, SMTO_ABORTIFHUNG, 2000, &state))
+            return false;
+        if (state & BST_PUSHED) {
+            PostMessageA(marker, BM_SETSTATE, FALSE, 0);
+            return true;
+        }
+        Sleep(20);
+    }
+    return false;
+}
+
+struct PageSearch {
+    HWND Found;
+};
+
+static BOOL CALLBACK FindDialog(HWND window, LPARAM data)
+{
+    char name[16];
+    GetClassNameA(window, name, sizeof name);
+    if (lstrcmpA(name, "#32770") == 0 && IsWindowVisible(window)) {
+        ((PageSearch *)data)->Found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+INT_PTR RunModalPage(int page, DLGPROC procedure, HWND owner, const std::function<void(HWND)> &drive)
+{
+    DWORD thread = GetCurrentThreadId();
+    bool cameUp = false;
+    std::thread driver([&] {
+        PageSearch search = { NULL };
+        for (int tries = 0; tries < 200 && !search.Found; tries++) {
+            EnumThreadWindows(thread, FindDialog, (LPARAM)&search);
+            if (!search.Found)
+                Sleep(25);
+        }
+        if (!search.Found)
+            return;
+        cameUp = true;
+        drive(search.Found);
+        // A page the drive could not end would hang the test program.
+        for (int tries = 0; tries < 200 && IsWindow(search.Found); tries++)
+            Sleep(25);
+        if (IsWindow(search.Found))
+            EndDialog(search.Found, -3);
+    });
+    INT_PTR result = DialogBoxParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(page), owner, procedure, 0);
+    driver.join();
+    return cameUp ? result : -2;
+}

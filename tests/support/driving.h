@@ -1,0 +1,30 @@
+// Driving pages as a user does: keys and clicks, the focus they move, and
+// a modal page of the program run in-process and steered from a second thread.
+#ifndef TESTS_DRIVING_H
+#define TESTS_DRIVING_H
+
+#include <windows.h>
+#include <functional>
+
+// A key pressed and released in the control that has the focus on the
+// given thread (the page's thread, or a Setup.exe run's main thread); false
+// when nothing there has the focus.
+bool PressKey(DWORD thread, UINT key);
+// The left mouse button pressed and released over the middle of a control,
+// as a user clicks it (a disabled control gets no click).
+void MouseClick(HWND control);
+HWND FocusOf(DWORD thread);
+// Waits until a control of that thread has the keyboard focus.
+bool WaitForFocus(DWORD thread, HWND control, DWORD timeout = 3000);
+
+// Posts a harmless marker behind whatever was posted to the page before and
+// waits until the page has handled it: false when the page did not (gone,
+// or hung). The button is left as it was.
+bool Settle(HWND page, int button);
+
+// Runs a page template of the program modally on this thread; `drive` runs
+// on a second thread once the page is up and steers it. Returns the page's
+// result (or -2 if the page never came up).
+INT_PTR RunModalPage(int page, DLGPROC procedure, HWND owner, const std::function<void(HWND)> &drive);
+
+#endif

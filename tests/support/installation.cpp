@@ -1,0 +1,270 @@
+// The product files, the setup folder, an earlier installation and the
+// layout an installation is expected to leave.
+#include "installation.h"
+#include "sandbox.h"
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <shlobj.h>
+
+const char *const ProductFileNames[10] = {
+    "License.txt", "Order.txt", "Tessel.exe", "Tessel.hlp", "Tessel.cnt", "Uninstal.exe",
+    "Readme.txt", "Log.txt", "Tessel.gid", "Tessel.fts",
+};
+const char *const ShippedFiles[7] = {
+    "License.txt", "Order.txt", "Tessel.exe", "Tessel.hlp", "Tessel.cnt", "Uninstal.exe", "Readme.txt",
+};
+
+std::string StageMedia(const std::string &folder)
+{
+    CreateDeepFolder(folder);
+    std::vector<const char *> files(std::begin(ShippedFiles), std::end(ShippedFiles));
+    files.push_back("Setup.exe");
+    for (const char *file : files)
+        CopyFileW(DeepPath(std::string(SETUP_MEDIA_DIR) + "\\" + file).c_str(), DeepPath(folder + "\\" + file).c_str(),
+                  FALSE);
+    return folder;
+}
+
+std::string StageSetupFolder(const std::string &name)
+{
+    return StageMedia(MakeScratchDir(name));
+}
+
+std::string StageDeepSetupFolder(const std::string &name, size_t length)
+{
+    return StageMedia(MakeDeepFolder(MakeScratchDir(name), length));
+}
+
+void ExpectShippedFiles(const std::string &folder, std::vector<std::string> extra)
+{
+    std::vector<std::string> expected(extra);
+    for (const char *name : ShippedFiles) {
+        expected.push_back(name);
+        // Compared as a whole: a byte dump of a program helps nobody.
+        EXPECT_TRUE(ReadBytes(folder + "\\" + name) == ReadBytes(std::string(SETUP_MEDIA_DIR) + "\\" + name))
+            << name << " in " << folder << " differs from the shipped file";
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(FilesIn(folder), expected) << folder;
+}
+
+const char MakerKey[] = "SOFTWARE\\Tarnwicke";
+const char ProductKey[] = "SOFTWARE\\Tarnwicke\\Brindlecast";
+const char VersionKey[] = "SOFTWARE\\Tarnwicke\\Brindlecast\\1.26";
+const char CurrentVersionKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+const char AppPathsEntryKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Tessel.exe";
+const char UninstallEntryKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brindlecast";
+const char UserMakerKey[] = "Software\\Tarnwicke";
+const char UserSettingsKey[] = "Software\\Tarnwicke\\Brindlecast\\Settings";
+const char FileTypeKey[] = "Brindlecast";
+const char OpenCommandKey[] = "Brindlecast\\shell\\open\\command";
+
+std::vector<InstalledValue> InstalledValues(const std::string &folder)
+{
+    // The two command lines are quoted: a folder with spaces must not make
+    // Windows start a program named by its first word.
+    const std::string program = folder + "\\Tessel.exe";
+    return {
+        { HKEY_LOCAL_MACHINE, AppPathsEntryKey, "Path", REG_SZ, folder },
+        { HKEY_LOCAL_MACHINE, AppPathsEntryKey, NULL, REG_SZ, program },
+        { HKEY_LOCAL_MACHINE, UninstallEntryKey, "DisplayName", REG_SZ, "Brindlecast" },
+        { HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString", REG_SZ, "\"" + folder + "\\Uninstal.exe\"" },
+        { HKEY_CURRENT_USER, UserSettingsKey, "WindowLeft", REG_DWORD, "" },
+        { HKEY_CURRENT_USER, UserSettingsKey, "WindowTop", REG_DWORD, "" },
+        { HKEY_CLASSES_ROOT, ".tsl", NULL, REG_SZ, "Brindlecast" },
+        { HKEY_CLASSES_ROOT, FileTypeKey, NULL, REG_SZ, "Brindlecast File" },
+        { HKEY_CLASSES_ROOT, "Brindlecast\\DefaultIcon", NULL, REG_SZ, program },
+        { HKEY_CLASSES_ROOT, OpenCommandKey, NULL, REG_SZ, "\"" + program + "\" %1" },
+    };
+}
+
+const InstalledKey InstalledKeys[14] = {
+    { HKEY_LOCAL_MACHINE, MakerKey, 1, 0 },
+    { HKEY_LOCAL_MACHINE, ProductKey, 1, 0 },
+    { HKEY_LOCAL_MACHINE, VersionKey, 0, 0 },
+    { HKEY_LOCAL_MACHINE, AppPathsEntryKey, 0, 2 },
+    { HKEY_LOCAL_MACHINE, UninstallEntryKey, 0, 2 },
+    { HKEY_CURRENT_USER, UserMakerKey, 1, 0 },
+    { HKEY_CURRENT_USER, "Software\\Tarnwicke\\Brindlecast", 1, 0 },
+    { HKEY_CURRENT_USER, UserSettingsKey, 0, 2 },
+    { HKEY_CLASSES_ROOT, ".tsl", 0, 1 },
+    { HKEY_CLASSES_ROOT, FileTypeKey, 2, 1 },
+    { HKEY_CLASSES_ROOT, "Brindlecast\\DefaultIcon", 0, 1 },
+    { HKEY_CLASSES_ROOT, "Brindlecast\\shell", 1, 0 },
+    { HKEY_CLASSES_ROOT, "Brindlecast\\shell\\open", 1, 0 },
+    { HKEY_CLASSES_ROOT, OpenCommandKey, 0, 1 },
+};
+
+void ExpectStoredString(HKEY root, const std::string &key, const char *value, const std::string &text)
+{
+    SCOPED_TRACE(key + " : " + (value ? value : "(default)"));
+    RegValue found = ReadRegValue(root, key, value);
+    ASSERT_TRUE(found.Found);
+    EXPECT_EQ(found.Type, (DWORD)REG_SZ);
+    EXPECT_EQ(found.Size, text.size() + 1);
+    EXPECT_EQ(found.Data, text + '\0');
+}
+
+void ExpectInstalledRegistry(const std::string &folder)
+{
+    for (const InstalledValue &expected : InstalledValues(folder)) {
+        if (expected.Type == REG_SZ) {
+            ExpectStoredString(expected.Root, expected.Key, expected.Name, expected.Text);
+            continue;
+        }
+        SCOPED_TRACE(expected.Key + " : " + expected.Name);
+        RegValue found = ReadRegValue(expected.Root, expected.Key, expected.Name);
+        EXPECT_EQ(found.Type, expected.Type);
+        EXPECT_EQ(found.Size, 4u);
+    }
+    for (const InstalledKey &key : InstalledKeys) {
+        SCOPED_TRACE(key.Key);
+        HKEY opened;
+        DWORD subkeys = 0, values = 0;
+        ASSERT_EQ(RegOpenKeyExA(key.Root, key.Key, 0, KEY_READ, &opened), ERROR_SUCCESS);
+        EXPECT_EQ(RegQueryInfoKeyA(opened, NULL, NULL, NULL, &subkeys, NULL, NULL, &values, NULL, NULL, NULL, NULL),
+                  ERROR_SUCCESS);
+        RegCloseKey(opened);
+        EXPECT_EQ(subkeys, key.Subkeys);
+        EXPECT_EQ(values, key.Values);
+    }
+}
+
+void ExpectNoRegistry()
+{
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, MakerKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, AppPathsEntryKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, UserMakerKey));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".tsl"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, FileTypeKey));
+}
+
+std::string DefaultInstallFolder()
+{
+    RegValue programs = ReadRegValue(HKEY_LOCAL_MACHINE, CurrentVersionKey, "ProgramFilesDir");
+    return std::string(programs.Data.c_str()) + "\\Brindlecast";
+}
+
+void RecordPreviousInstall(const std::string &pathBytes, bool makerKey)
+{
+    HKEY key;
+    if (makerKey) {
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, MakerKey, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL);
+        RegCloseKey(key);
+    }
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, AppPathsEntryKey, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL);
+    // A zero right after the bytes would make the registry count it in, as
+    // Windows NT does for callers that forgot the terminator.
+    std::string guarded = pathBytes + "#";
+    RegSetValueExA(key, "Path", 0, REG_SZ, (const BYTE *)guarded.data(), pathBytes.size());
+    RegCloseKey(key);
+}
+
+std::string WithTerminator(const std::string &folder)
+{
+    return folder + std::string(1, '\0');
+}
+
+void PutOldProductFiles(const std::string &folder)
+{
+    for (const char *name : ProductFileNames)
+        WriteBytes(folder + "\\" + name, std::string("old ") + name);
+}
+
+std::string StartMenuFolder(int csidl)
+{
+    char path[MAX_PATH] = "";
+    SHGetFolderPathA(NULL, csidl, NULL, 0, path);
+    return path;
+}
+
+std::string ShortcutPath(int csidl)
+{
+    return StartMenuFolder(csidl) + "\\Brindlecast.lnk";
+}
+
+ShortcutInfo ReadShortcut(int csidl)
+{
+    ShortcutInfo info = { false, "", "", "", "", "", 0 };
+    IShellLinkA *link = NULL;
+    IPersistFile *file = NULL;
+    WCHAR wide[MAX_PATH * 2];
+    char text[MAX_PATH * 2];
+    int icon = 0;
+    HRESULT initialised = CoInitialize(NULL);
+
+    MultiByteToWideChar(CP_ACP, 0, ShortcutPath(csidl).c_str(), -1, wide, MAX_PATH * 2);
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void **)&link))
+        && SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void **)&file))
+        && SUCCEEDED(file->Load(wide, STGM_READ))) {
+        info.Found = true;
+        text[0] = 0;
+        link->GetPath(text, sizeof text, NULL, SLGP_RAWPATH);
+        info.Target = text;
+        text[0] = 0;
+        link->GetWorkingDirectory(text, sizeof text);
+        info.WorkingDir = text;
+        text[0] = 0;
+        link->GetDescription(text, sizeof text);
+        info.Description = text;
+        text[0] = 0;
+        link->GetArguments(text, sizeof text);
+        info.Arguments = text;
+        text[0] = 0;
+        link->GetIconLocation(text, sizeof text, &icon);
+        info.IconPath = text;
+        link->GetHotkey(&info.Hotkey);
+    }
+    if (file)
+        file->Release();
+    if (link)
+        link->Release();
+    if (SUCCEEDED(initialised))
+        CoUninitialize();
+    return info;
+}
+
+static const char UserShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+static const char ShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+static void SaveValue(const char *key, bool &found, DWORD &type, std::string &data)
+{
+    HKEY opened;
+    char bytes[2048];
+    DWORD size = sizeof bytes;
+    found = RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_QUERY_VALUE, &opened) == ERROR_SUCCESS;
+    if (!found)
+        return;
+    found = RegQueryValueExA(opened, "Start Menu", NULL, &type, (BYTE *)bytes, &size) == ERROR_SUCCESS;
+    if (found)
+        data.assign(bytes, size);
+    RegCloseKey(opened);
+}
+
+static void RestoreValue(const char *key, bool found, DWORD type, const std::string &data)
+{
+    HKEY opened;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, NULL, 0, KEY_SET_VALUE, NULL, &opened, NULL) != ERROR_SUCCESS)
+        return;
+    if (found)
+        RegSetValueExA(opened, "Start Menu", 0, type, (const BYTE *)data.data(), data.size());
+    else
+        RegDeleteValueA(opened, "Start Menu");
+    RegCloseKey(opened);
+}
+
+LostStartMenu::LostStartMenu()
+{
+    SaveValue(UserShellFolders, UserShellFolder.Found, UserShellFolder.Type, UserShellFolder.Data);
+    SaveValue(ShellFolders, ShellFolder.Found, ShellFolder.Type, ShellFolder.Data);
+    Parent = MakeScratchDir("no-start-menu");
+    RestoreValue(UserShellFolders, true, REG_EXPAND_SZ, Parent + "\\Start Menu" + '\0');
+}
+
+LostStartMenu::~LostStartMenu()
+{
+    RestoreValue(UserShellFolders, UserShellFolder.Found, UserShellFolder.Type, UserShellFolder.Data);
+    RestoreValue(ShellFolders, ShellFolder.Found, ShellFolder.Type, ShellFolder.Data);
+    DeleteTree(Parent);
+}

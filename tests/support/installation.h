@@ -1,0 +1,110 @@
+// What an installation is made of: the product files and the setup folder
+// staged from the build, an earlier installation laid out as the setup
+// leaves one, and the one expected layout of files, registry entries and
+// shortcut that an installation leaves behind.
+#ifndef TESTS_INSTALLATION_H
+#define TESTS_INSTALLATION_H
+
+#include <windows.h>
+#include <string>
+#include <vector>
+
+// All ten product file names, in deletion order; the first seven are the
+// shipped ones, in copy order.
+extern const char *const ProductFileNames[10];
+extern const char *const ShippedFiles[7];
+
+// The shipped files and Setup.exe copied from the built setup folder into
+// a folder (made if missing, however deep); returns the folder.
+std::string StageMedia(const std::string &folder);
+// The same in a fresh scratch folder named after the test.
+std::string StageSetupFolder(const std::string &name);
+// A setup folder whose own path is exactly `length` characters long, below
+// a scratch folder of that name.
+std::string StageDeepSetupFolder(const std::string &name, size_t length);
+
+// The folder holds exactly the seven shipped files, byte for byte, plus the
+// extra names given.
+void ExpectShippedFiles(const std::string &folder, std::vector<std::string> extra = {});
+
+// The registry keys of an installation.
+extern const char MakerKey[];           // HKLM
+extern const char ProductKey[];         // HKLM
+extern const char VersionKey[];         // HKLM
+extern const char CurrentVersionKey[];  // HKLM, the system's
+extern const char AppPathsEntryKey[];   // HKLM
+extern const char UninstallEntryKey[];  // HKLM
+extern const char UserMakerKey[];       // HKCU
+extern const char UserSettingsKey[];    // HKCU
+extern const char FileTypeKey[];        // HKCR
+extern const char OpenCommandKey[];     // HKCR
+
+// Every value an installation into the folder writes, with its type; the
+// text of strings as stored, without the one terminator.
+struct InstalledValue {
+    HKEY Root;
+    std::string Key;
+    const char *Name;   // NULL: the default value
+    DWORD Type;
+    std::string Text;   // REG_SZ only; REG_DWORD values are 0 when first written
+};
+std::vector<InstalledValue> InstalledValues(const std::string &folder);
+// Every key the installation writes, with just its own subkeys and values.
+struct InstalledKey {
+    HKEY Root;
+    const char *Key;
+    DWORD Subkeys, Values;
+};
+extern const InstalledKey InstalledKeys[14];
+// A string value stored as the setup stores strings: REG_SZ with exactly
+// one terminator, its size counting it.
+void ExpectStoredString(HKEY root, const std::string &key, const char *value, const std::string &text);
+// The registry holds the whole layout for the folder and nothing beyond it
+// (window positions are looked at for their type only).
+void ExpectInstalledRegistry(const std::string &folder);
+// None of the product's keys exist.
+void ExpectNoRegistry();
+
+// The folder the directory page proposes: the program-files folder and "\Brindlecast".
+std::string DefaultInstallFolder();
+
+// The registry facts by which an earlier installation is known: the maker
+// key (when wanted) and the "Path" value with exactly these bytes.
+void RecordPreviousInstall(const std::string &pathBytes, bool makerKey = true);
+// A folder path stored as the setup stores it, with its terminator.
+std::string WithTerminator(const std::string &folder);
+// Writes each of the ten product files into a folder with a text that tells
+// it from the shipped one.
+void PutOldProductFiles(const std::string &folder);
+
+// A Start Menu folder (CSIDL_STARTMENU or CSIDL_COMMON_STARTMENU), and the
+// product's shortcut "Brindlecast.lnk" directly in it.
+std::string StartMenuFolder(int csidl);
+std::string ShortcutPath(int csidl);
+struct ShortcutInfo {
+    bool Found;
+    std::string Target, WorkingDir, Description, Arguments, IconPath;
+    WORD Hotkey;
+};
+// The shortcut in that Start Menu folder, read through the shell's link object.
+ShortcutInfo ReadShortcut(int csidl);
+
+// Points the current user's Start Menu at a folder that does not exist, so
+// the shell cannot find it; puts the shell folder values back on the way out.
+class LostStartMenu {
+public:
+    LostStartMenu();
+    ~LostStartMenu();
+    LostStartMenu(const LostStartMenu &) = delete;
+    LostStartMenu &operator=(const LostStartMenu &) = delete;
+
+private:
+    struct Saved {
+        bool Found;
+        DWORD Type;
+        std::string Data;
+    } UserShellFolder, ShellFolder;
+    std::string Parent;   // exists, but holds no Start Menu
+};
+
+#endif
