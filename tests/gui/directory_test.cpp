@@ -62,17 +62,18 @@ TEST_F(DirectoryPageGuiTest, OnTheWindows95FamilyTheAllUsersShortcutIsNotOffered
     EXPECT_TRUE(ButtonChecked(page, IDC_SHORTCUT_USER));
     EXPECT_FALSE(ButtonChecked(page, IDC_SHORTCUT_ALL));
 
-    // A click on the greyed-out button changes nothing; one on an enabled
-    // button does, which shows the clicks arrive.
+    // A click on the greyed-out button changes nothing. Clicks are handled in
+    // the order given: once a click into the folder field has taken the
+    // focus, the one before it has been handled too.
+    DWORD thread = Run.Process.dwThreadId;
     MouseClick(GetDlgItem(page, IDC_SHORTCUT_ALL));
-    Sleep(300);
+    MouseClick(GetDlgItem(page, IDC_INSTALL_DIR));
+    ASSERT_TRUE(WaitForFocus(thread, GetDlgItem(page, IDC_INSTALL_DIR)));
     EXPECT_FALSE(ButtonChecked(page, IDC_SHORTCUT_ALL));
     EXPECT_TRUE(ButtonChecked(page, IDC_SHORTCUT_USER));
+    // One on an enabled button does, which shows the clicks arrive.
     MouseClick(GetDlgItem(page, IDC_SHORTCUT_NONE));
-    DWORD start = GetTickCount();
-    while (!ButtonChecked(page, IDC_SHORTCUT_NONE) && GetTickCount() - start < 3000)
-        Sleep(50);
-    EXPECT_TRUE(ButtonChecked(page, IDC_SHORTCUT_NONE));
+    EXPECT_TRUE(WaitFor([&] { return ButtonChecked(page, IDC_SHORTCUT_NONE); }));
     EXPECT_FALSE(ButtonChecked(page, IDC_SHORTCUT_USER));
 
     Click(page, IDCANCEL);
@@ -90,9 +91,10 @@ TEST_F(DirectoryPageGuiTest, ARejectedFolderCanBeCorrectedAndTheSecondNextInstal
     std::string typed = " \t" + Scratch + "\\Missing\\Tool  ";
     SetControlText(page, IDC_INSTALL_DIR, typed);
     Click(page, IDC_SHORTCUT_NONE);
-    // The click takes the focus to the button (a mouse click while the
-    // button still holds the mouse would be lost); Enter is pressed in the field.
-    ASSERT_TRUE(WaitForFocus(Run.Process.dwThreadId, GetDlgItem(page, IDC_SHORTCUT_NONE)));
+    // The radio button is clicked through to its end (it holds the mouse
+    // from the button going down to it coming up) before the user clicks
+    // into the field; Enter is pressed there.
+    ASSERT_TRUE(Settle(page, IDOK));
     MouseClick(GetDlgItem(page, IDC_INSTALL_DIR));
     ASSERT_TRUE(WaitForFocus(Run.Process.dwThreadId, GetDlgItem(page, IDC_INSTALL_DIR)));
     PressKey(Run.Process.dwThreadId, VK_RETURN);

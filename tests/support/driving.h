@@ -11,11 +11,16 @@
 // when nothing there has the focus.
 bool PressKey(DWORD thread, UINT key);
 // The left mouse button pressed and released over the middle of a control,
-// as a user clicks it (a disabled control gets no click).
+// as a user clicks it (a disabled control gets no click). Wait for what
+// was posted to the page before to be handled first (Settle): a button
+// still being clicked holds the mouse and would take this click too.
 void MouseClick(HWND control);
 HWND FocusOf(DWORD thread);
 // Waits until a control of that thread has the keyboard focus.
-bool WaitForFocus(DWORD thread, HWND control, DWORD timeout = 3000);
+bool WaitForFocus(DWORD thread, HWND control, DWORD timeout = 10000);
+
+// Waits until a condition holds; false when it did not within the timeout.
+bool WaitFor(const std::function<bool()> &condition, DWORD timeout = 10000);
 
 // Posts a harmless marker behind whatever was posted to the page before and
 // waits until the page has handled it: false when the page did not (gone,

@@ -176,16 +176,19 @@ HWND WaitForPage(const SetupRun &run, int page, DWORD timeout)
 
 MessageBoxSeen WaitForMessageBox(const SetupRun &run, DWORD timeout)
 {
-    DWORD start = GetTickCount();
-    do {
-        for (HWND window : WindowsOf(run))
-            if (IsMessageBox(window)) {
-                Sleep(100);   // let the box finish laying out its text
-                return { window, WindowText(window), ControlText(window, 0xFFFF), GetWindow(window, GW_OWNER) };
+    MessageBoxSeen seen = { NULL, "", "", NULL };
+    // A box counts once it shows its text: it is laid out by then.
+    WaitFor([&] {
+        for (HWND window : WindowsOf(run)) {
+            std::string text = IsMessageBox(window) ? ControlText(window, 0xFFFF) : "";
+            if (!text.empty()) {
+                seen = { window, WindowText(window), text, GetWindow(window, GW_OWNER) };
+                return true;
             }
-        Sleep(50);
-    } while (GetTickCount() - start < timeout);
-    return { NULL, "", "", NULL };
+        }
+        return false;
+    }, timeout);
+    return seen;
 }
 
 std::string WindowText(HWND window)
