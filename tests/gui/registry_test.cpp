@@ -57,6 +57,11 @@ protected:
         char owner[32] = "";
         GetClassNameA(box.Owner, owner, sizeof owner);
         EXPECT_STREQ(owner, "SetupClass");
+        // The progress panel behind the box tells how far the installation got.
+        HWND panel = WaitForPage(Run, IDD_PROGRESS, 0);
+        ASSERT_NE(panel, (HWND)NULL);
+        EXPECT_EQ(ControlText(panel, IDC_STATUS_COPY), "Copying files...");
+        EXPECT_EQ(ControlText(panel, IDC_STATUS_REGISTRY), "Updating registry...");
         Click(box.Window, IDOK);
         EXPECT_EQ(WaitForExit(Run), 1);
     }

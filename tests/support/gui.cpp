@@ -1,6 +1,7 @@
 // The GUI driver: Setup.exe started and steered from outside, as a user would.
 #include "gui.h"
 #include "resources/resource.h"
+#include <algorithm>
 
 void SetReportedVersion(const std::string &version)
 {
@@ -123,6 +124,12 @@ int FinishRun(SetupRun &run)
         StopSetup(run);
         return -1;
     }
+    // Nothing but the backdrop stands behind the completion page: the
+    // progress panel, which says the installation is under way, is gone.
+    std::vector<HWND> shown = WindowsOf(run), expected = { finish, BackdropOf(run) };
+    std::sort(shown.begin(), shown.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(shown, expected) << "windows of the run besides the completion page and the backdrop";
     Click(finish, IDOK);
     return WaitForExit(run);
 }

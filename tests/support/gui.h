@@ -48,8 +48,9 @@ HWND WalkToDirectoryPage(const SetupRun &run);
 // Then the folder typed, the shortcut radio button (IDC_SHORTCUT_*) chosen
 // and Next pressed. False when a page did not come.
 bool ClickThroughPages(const SetupRun &run, const std::string &folder, int shortcut);
-// Waits for the finish page, presses OK and returns the exit code (-1 when
-// the finish page did not come; the run is then stopped).
+// Waits for the finish page, checks that no other page or panel of the run
+// is still shown, presses OK and returns the exit code (-1 when the finish
+// page did not come; the run is then stopped).
 int FinishRun(SetupRun &run);
 
 struct MessageBoxSeen {

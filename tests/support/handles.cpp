@@ -90,3 +90,180 @@ BlockWatch::~BlockWatch()
         swap.reset();
     Watch = NULL;
 }
+
+static KeyWatch *Keys;
+
+static bool DeniedKey(const char *name)
+{
+    if (!name || Keys->DenyName != name)
+        return false;
+    return ++Keys->Asked == Keys->DenyNth;
+}
+
+static void KeyOpened(LONG result, HKEY key, const char *name)
+{
+    if (result != ERROR_SUCCESS)
+        return;
+    Keys->Opened++;
+    Keys->Open[key] = name ? name : "";
+}
+
+static LONG WINAPI WatchedOpenKey(HKEY parent, LPCSTR name, DWORD options, REGSAM access, PHKEY key)
+{
+    if (DeniedKey(name))
+        return ERROR_ACCESS_DENIED;
+    LONG result = ((decltype(&RegOpenKeyExA))Keys->Swaps[0]->Original)(parent, name, options, access, key);
+    KeyOpened(result, *key, name);
+    return result;
+}
+
+static LONG WINAPI WatchedCreateKey(HKEY parent, LPCSTR name, DWORD reserved, LPSTR kind, DWORD options,
+                                    REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY key, LPDWORD disposition)
+{
+    if (DeniedKey(name))
+        return ERROR_ACCESS_DENIED;
+    LONG result = ((decltype(&RegCreateKeyExA))Keys->Swaps[1]->Original)(parent, name, reserved, kind, options,
+                                                                         access, security, key, disposition);
+    KeyOpened(result, *key, name);
+    return result;
+}
+
+static LONG WINAPI WatchedCloseKey(HKEY key)
+{
+    if (!Keys->Open.erase(key))
+        Keys->BadClose = true;
+    return ((decltype(&RegCloseKey))Keys->Swaps[2]->Original)(key);
+}
+
+KeyWatch::KeyWatch()
+{
+    Swaps[0].reset(new ImportSwap("advapi32.dll", "RegOpenKeyExA", (void *)WatchedOpenKey));
+    Swaps[1].reset(new ImportSwap("advapi32.dll", "RegCreateKeyExA", (void *)WatchedCreateKey));
+    Swaps[2].reset(new ImportSwap("advapi32.dll", "RegCloseKey", (void *)WatchedCloseKey));
+    Keys = this;
+}
+
+KeyWatch::~KeyWatch()
+{
+    for (auto &swap : Swaps)
+        swap.reset();
+    Keys = NULL;
+}
+
+static SearchWatch *Searches;
+
+static HANDLE WINAPI WatchedFindFirst(LPCSTR pattern, LPWIN32_FIND_DATAA found)
+{
+    HANDLE search = ((decltype(&FindFirstFileA))Searches->Swaps[0]->Original)(pattern, found);
+    if (search != INVALID_HANDLE_VALUE) {
+        Searches->Begun++;
+        Searches->Open[search]++;
+    }
+    return search;
+}
+
+static BOOL WINAPI WatchedFindClose(HANDLE search)
+{
+    auto open = Searches->Open.find(search);
+    if (open == Searches->Open.end())
+        Searches->BadClose = true;
+    else if (--open->second == 0)
+        Searches->Open.erase(open);
+    return ((decltype(&FindClose))Searches->Swaps[1]->Original)(search);
+}
+
+SearchWatch::SearchWatch()
+{
+    Swaps[0].reset(new ImportSwap("kernel32.dll", "FindFirstFileA", (void *)WatchedFindFirst));
+    Swaps[1].reset(new ImportSwap("kernel32.dll", "FindClose", (void *)WatchedFindClose));
+    Searches = this;
+}
+
+SearchWatch::~SearchWatch()
+{
+    for (auto &swap : Swaps)
+        swap.reset();
+    Searches = NULL;
+}
+
+static ShellWatch *Handed;
+
+// The shell's allocator as the program sees it: every call goes to the
+// real one, references and frees are counted.
+struct CountingAllocator : IMalloc {
+    IMalloc *Real = NULL;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID interfaceId, void **object) override
+    {
+        return Real->QueryInterface(interfaceId, object);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++Handed->AllocatorReferences; }
+    ULONG STDMETHODCALLTYPE Release() override { return --Handed->AllocatorReferences; }
+    void *STDMETHODCALLTYPE Alloc(SIZE_T size) override { return Real->Alloc(size); }
+    void *STDMETHODCALLTYPE Realloc(void *block, SIZE_T size) override { return Real->Realloc(block, size); }
+    void STDMETHODCALLTYPE Free(void *block) override
+    {
+        Handed->Freed.push_back((LPITEMIDLIST)block);
+        Real->Free(block);
+    }
+    SIZE_T STDMETHODCALLTYPE GetSize(void *block) override { return Real->GetSize(block); }
+    int STDMETHODCALLTYPE DidAlloc(void *block) override { return Real->DidAlloc(block); }
+    void STDMETHODCALLTYPE HeapMinimize() override { Real->HeapMinimize(); }
+};
+static CountingAllocator Allocator;
+
+static HRESULT WINAPI WatchedFolderLocation(HWND owner, int folder, LPITEMIDLIST *list)
+{
+    HRESULT result = ((decltype(&SHGetSpecialFolderLocation))Handed->Swaps[0]->Original)(owner, folder, list);
+    if (SUCCEEDED(result) && *list)
+        Handed->Lists.push_back(*list);
+    return result;
+}
+
+static HRESULT WINAPI WatchedGetMalloc(IMalloc **allocator)
+{
+    HRESULT result = ((decltype(&SHGetMalloc))Handed->Swaps[1]->Original)(&Allocator.Real);
+    if (FAILED(result))
+        return result;
+    Allocator.Real->Release();   // the shell's allocator lives as long as the process
+    Handed->AllocatorReferences++;
+    *allocator = &Allocator;
+    return result;
+}
+
+static HRESULT WINAPI WatchedCreateInstance(REFCLSID classId, LPUNKNOWN outer, DWORD context, REFIID interfaceId,
+                                            void **object)
+{
+    HRESULT result =
+        ((decltype(&CoCreateInstance))Handed->Swaps[2]->Original)(classId, outer, context, interfaceId, object);
+    if (SUCCEEDED(result) && *object) {
+        IUnknown *link = (IUnknown *)*object;
+        link->AddRef();
+        Handed->Links.push_back(link);
+    }
+    return result;
+}
+
+ShellWatch::ShellWatch()
+{
+    Swaps[0].reset(new ImportSwap("shell32.dll", "SHGetSpecialFolderLocation", (void *)WatchedFolderLocation));
+    Swaps[1].reset(new ImportSwap("shell32.dll", "SHGetMalloc", (void *)WatchedGetMalloc));
+    Swaps[2].reset(new ImportSwap("ole32.dll", "CoCreateInstance", (void *)WatchedCreateInstance));
+    Handed = this;
+}
+
+std::vector<ULONG> ShellWatch::LinkReferencesLeft()
+{
+    std::vector<ULONG> left;
+    for (IUnknown *link : Links)
+        left.push_back(link->Release());
+    Links.clear();
+    return left;
+}
+
+ShellWatch::~ShellWatch()
+{
+    LinkReferencesLeft();
+    for (auto &swap : Swaps)
+        swap.reset();
+    Handed = NULL;
+}

@@ -1,10 +1,14 @@
 // Balances of the handles the program opens and closes, watched at the
-// platform-call boundary while a watch lives: movable memory blocks.
+// platform-call boundary while a watch lives: movable memory blocks,
+// registry keys, file searches, and what the shell hands out (folder item
+// lists, its allocator, the link object).
 #ifndef TESTS_HANDLES_H
 #define TESTS_HANDLES_H
 
 #include <windows.h>
 #include <map>
+#include <shlobj.h>
+#include <string>
 #include <memory>
 #include <vector>
 #include "fault.h"
@@ -21,6 +25,44 @@ struct BlockWatch {
     bool GrewLockedBlock = false;       // a block was grown while still locked
     bool BadHandle = false;             // a call named a block not alive
     std::unique_ptr<ImportSwap> Swaps[5];
+};
+
+// Registry keys opened or created and closed while the watch lives; it can
+// deny the n-th opening or creation (counted from 1) of a key of one name.
+struct KeyWatch {
+    KeyWatch();
+    ~KeyWatch();
+    std::string DenyName;
+    int DenyNth = 0, Asked = 0;          // Asked: how often DenyName was asked for
+    int Opened = 0;
+    std::map<HKEY, std::string> Open;    // open keys and their names
+    bool BadClose = false;               // a key closed that was not open
+    std::unique_ptr<ImportSwap> Swaps[3];
+};
+
+// File searches begun and closed while the watch lives.
+struct SearchWatch {
+    SearchWatch();
+    ~SearchWatch();
+    int Begun = 0;
+    std::map<HANDLE, int> Open;
+    bool BadClose = false;
+    std::unique_ptr<ImportSwap> Swaps[2];
+};
+
+// What the shell hands out while the watch lives: the item lists of special
+// folders (freed through the shell's allocator), references to the
+// allocator, and the link object, of which the watch keeps one reference
+// of its own so that what the program left can be counted afterwards.
+struct ShellWatch {
+    ShellWatch();
+    ~ShellWatch();
+    std::vector<LPITEMIDLIST> Lists, Freed;
+    LONG AllocatorReferences = 0;        // taken by the program and not given back
+    std::vector<IUnknown *> Links;
+    // References the program left on each link object, read by giving back the watch's own.
+    std::vector<ULONG> LinkReferencesLeft();
+    std::unique_ptr<ImportSwap> Swaps[3];
 };
 
 #endif

@@ -1,0 +1,193 @@
+// Every step gives back what it takes from the platform: registry keys, file
+// searches, the shell's item lists and allocator, and the link object, when
+// it succeeds and when it stops halfway. (Memory blocks: the start-up and
+// agreement tests and the install phase of a whole run.)
+#include <gtest/gtest.h>
+#include <shlobj.h>
+#include "install/install.h"
+#include "support/fault.h"
+#include "support/handles.h"
+#include "support/installation.h"
+#include "support/sandbox.h"
+#include "support/setupstate.h"
+
+static std::string Names(const std::map<HKEY, std::string> &open)
+{
+    std::string names;
+    for (const auto &key : open)
+        names += " \"" + key.second + "\"";
+    return names;
+}
+
+// Nothing left open and nothing closed that was not open.
+static void ExpectBalanced(const KeyWatch &keys)
+{
+    EXPECT_GT(keys.Opened, 0) << "no key was opened at all";
+    EXPECT_TRUE(keys.Open.empty()) << "left open:" << Names(keys.Open);
+    EXPECT_FALSE(keys.BadClose) << "a key was closed that was not open";
+}
+
+class HandleBalance : public ::testing::Test {
+protected:
+    std::string Before, Scratch;
+    void SetUp() override
+    {
+        ResetMachine();
+        ResetSetupState();
+        Before = CurrentDir();
+        Scratch = MakeScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    }
+    void TearDown() override
+    {
+        SetCurrentDirectoryA(Before.c_str());
+        ResetMachine();
+        DeleteTree(Scratch);
+    }
+};
+
+// Found or not, wherever the walk to the program-files value stops.
+TEST_F(HandleBalance, DefaultFolderClosesEveryKeyItOpened)
+{
+    for (const char *denied : { "", "Microsoft", "Windows", "CurrentVersion" }) {
+        SCOPED_TRACE(std::string("denied: ") + denied);
+        KeyWatch keys;
+        keys.DenyName = denied;
+        keys.DenyNth = 1;
+        DefaultInstallDir();
+        EXPECT_EQ(keys.Asked, *denied ? 1 : 0);
+        ExpectBalanced(keys);
+    }
+}
+
+TEST_F(HandleBalance, RegistryStepClosesEveryKeyItOpened)
+{
+    std::string folder = StageSetupFolder("balance-registry");
+    const struct {
+        const char *Name;
+        DWORD Major;
+        bool PositionsKept;
+    } cases[] = {
+        { "first installation", 5, false },
+        { "window position already there", 5, true },
+        { "Windows NT 3.51, no uninstall entry", 3, false },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Name);
+        ResetMachine();
+        if (c.PositionsKept) {
+            SetRegDword(HKEY_CURRENT_USER, UserSettingsKey, "WindowLeft", 10);
+            SetRegDword(HKEY_CURRENT_USER, UserSettingsKey, "WindowTop", 20);
+        }
+        PrepareInstallState(folder, VER_PLATFORM_WIN32_NT, c.Major, SHORTCUT_NONE);
+        KeyWatch keys;
+        EXPECT_EQ(WriteRegistryEntries(), 1);
+        ExpectBalanced(keys);
+    }
+    DeleteTree(folder);
+}
+
+// The keys of a stage that fails stay open until the process ends, but no
+// key is closed twice or closed without having been opened.
+TEST_F(HandleBalance, RegistryStepStoppedHalfwayClosesNothingItDidNotOpen)
+{
+    std::string folder = StageSetupFolder("balance-registry-halfway");
+    for (const char *denied : { "1.26", "App Paths", "Uninstall", "Settings", "DefaultIcon", "command" }) {
+        SCOPED_TRACE(std::string("denied: ") + denied);
+        ResetMachine();
+        PrepareInstallState(folder, VER_PLATFORM_WIN32_NT, 5, SHORTCUT_NONE);
+        KeyWatch keys;
+        keys.DenyName = denied;
+        keys.DenyNth = 1;
+        EXPECT_EQ(WriteRegistryEntries(), 0);
+        EXPECT_EQ(keys.Asked, 1);
+        EXPECT_FALSE(keys.BadClose);
+    }
+    DeleteTree(folder);
+}
+
+TEST_F(HandleBalance, RemovalOfAnEarlierInstallationClosesItsKeysAndSearches)
+{
+    const std::string old = Scratch + "\\Old", now = Scratch + "\\New";
+    enum Recorded { Nothing, MakerOnly, GoneFolder, OtherFolder, SameFolder };
+    const struct {
+        const char *Name;
+        Recorded What;
+        int Answer;
+        bool Clash;        // a settings file already in the new folder
+        int Searches;
+    } cases[] = {
+        { "no earlier installation", Nothing, IDOK, false, 0 },
+        { "maker key without an application path", MakerOnly, IDOK, false, 0 },
+        { "old folder gone", GoneFolder, IDOK, false, 0 },
+        { "settings files moved", OtherFolder, IDYES, false, 1 },
+        { "settings files left", OtherFolder, IDNO, false, 1 },
+        { "a settings file cannot move", OtherFolder, IDYES, true, 1 },
+        { "reinstallation into the same folder", SameFolder, IDOK, false, 0 },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Name);
+        ResetMachine();
+        DeleteTree(old);
+        DeleteTree(now);
+        CreateDirectoryA(old.c_str(), NULL);
+        CreateDirectoryA(now.c_str(), NULL);
+        PutOldProductFiles(old);
+        WriteBytes(old + "\\First.tsl", "first");
+        WriteBytes(old + "\\Second.tsl", "second");
+        if (c.Clash)
+            WriteBytes(now + "\\First.tsl", "already here");
+        if (c.What == MakerOnly)
+            SetRegString(HKEY_LOCAL_MACHINE, MakerKey, "Kept", "yes");
+        else if (c.What != Nothing)
+            RecordPreviousInstall(WithTerminator(c.What == GoneFolder ? old + "-gone"
+                                                 : c.What == SameFolder ? now
+                                                                        : old));
+        PrepareInstallState(now, VER_PLATFORM_WIN32_NT, 5, SHORTCUT_NONE);
+        SetCurrentDirectoryA(Before.c_str());
+
+        BoxCapture boxes(c.Answer);
+        KeyWatch keys;
+        SearchWatch searches;
+        RemovePreviousInstall(NULL);
+        ExpectBalanced(keys);
+        EXPECT_EQ(searches.Begun, c.Searches);
+        EXPECT_TRUE(searches.Open.empty()) << "a search was left open";
+        EXPECT_FALSE(searches.BadClose);
+    }
+}
+
+TEST_F(HandleBalance, ShortcutGivesBackTheFolderListTheAllocatorAndTheLinkObject)
+{
+    std::string folder = StageSetupFolder("balance-shortcut");
+    const struct {
+        const char *Name;
+        BYTE Choice;
+        bool Blocked;   // a folder in the way of the shortcut makes the save fail
+        int Result;
+        size_t Lists, Links;
+    } cases[] = {
+        { "current user", SHORTCUT_CURRENT_USER, false, 1, 1, 1 },
+        { "all users", SHORTCUT_ALL_USERS, false, 1, 1, 1 },
+        { "save fails", SHORTCUT_CURRENT_USER, true, 0, 1, 1 },
+        { "no shortcut wanted", SHORTCUT_NONE, false, 1, 0, 0 },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Name);
+        ResetMachine();
+        if (c.Blocked)
+            ASSERT_TRUE(CreateDirectoryA(ShortcutPath(CSIDL_STARTMENU).c_str(), NULL));
+        PrepareInstallState(folder, VER_PLATFORM_WIN32_NT, 5, c.Choice);
+        {
+            ShellWatch shell;
+            EXPECT_EQ(CreateStartMenuShortcut(NULL), c.Result);
+            EXPECT_EQ(shell.Lists.size(), c.Lists);
+            EXPECT_EQ(shell.Freed, shell.Lists) << "a folder item list was not freed";
+            EXPECT_EQ(shell.AllocatorReferences, 0) << "the shell's allocator was not released";
+            EXPECT_EQ(shell.Links.size(), c.Links);
+            for (ULONG left : shell.LinkReferencesLeft())
+                EXPECT_EQ(left, 0u) << "the link object or its file interface was not released";
+        }
+        RemoveDirectoryA(ShortcutPath(CSIDL_STARTMENU).c_str());
+    }
+    DeleteTree(folder);
+}
