@@ -4,6 +4,7 @@
 #include <vector>
 #include "screens/screens.h"
 #include "support/driving.h"
+#include "support/fault.h"
 #include "support/sandbox.h"
 #include "support/setupstate.h"
 
@@ -67,8 +68,48 @@ TEST(CenterOnScreen, CentresKeepsTheSizeAndRaisesTheWindow)
         DestroyWindow(other);
         DestroyWindow(window);
     }
-    // A window that is gone is left alone.
-    CenterOnScreen(NULL);
+}
+
+// GetWindowRect failing for its n-th call (counted from 1), else the platform's.
+static struct {
+    int Calls, Failing;
+    ImportSwap *Swap;
+} Rects;
+
+static BOOL WINAPI SometimesNoRect(HWND window, LPRECT rect)
+{
+    if (++Rects.Calls == Rects.Failing)
+        return FALSE;
+    return ((decltype(&GetWindowRect))Rects.Swap->Original)(window, rect);
+}
+
+TEST(CenterOnScreen, AWindowIsLeftWhereItIsWhenARectangleCannotBeRead)
+{
+    const struct {
+        const char *Name;
+        int Failing;
+    } cases[] = {
+        { "the desktop's", 1 },
+        { "the window's own", 2 },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Name);
+        HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 7, 5, 300, 200, NULL, NULL, NULL, NULL);
+        ASSERT_NE(window, (HWND)NULL);
+        Rects = { 0, c.Failing, NULL };
+        {
+            ImportSwap swap("user32.dll", "GetWindowRect", (void *)SometimesNoRect);
+            Rects.Swap = &swap;
+            CenterOnScreen(window);
+        }
+        EXPECT_EQ(Rects.Calls, c.Failing) << "it went on after the failed call";
+        RECT placed;
+        GetWindowRect(window, &placed);
+        EXPECT_EQ(placed.left, 7);
+        EXPECT_EQ(placed.top, 5);
+        EXPECT_EQ(placed.right - placed.left, 300);
+        DestroyWindow(window);
+    }
 }
 
 static void ExpectCentred(RECT placed)

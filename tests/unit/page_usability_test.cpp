@@ -1,0 +1,178 @@
+// The pages as a user meets them: every control inside its page, every text
+// whole in its control, Tab visiting the controls in their order, and the
+// push button that Enter presses drawn as the default one.
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+#include "screens/screens.h"
+#include "support/driving.h"
+#include "support/fault.h"
+#include "support/sandbox.h"
+#include "support/setupstate.h"
+
+static const int Pages[] = { IDD_WELCOME, IDD_PROGRESS, IDD_DIRECTORY, IDD_AGREEMENT, IDD_FINISH };
+
+static INT_PTR CALLBACK PlainDialog(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;
+}
+
+static std::vector<HWND> ChildrenOf(HWND page)
+{
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
+    return children;
+}
+
+static std::string ClassOf(HWND window)
+{
+    char name[32] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+static std::string TextOf(HWND window)
+{
+    char text[512] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+// The room a text takes in a control's font: one line, or wrapped at a width.
+static SIZE TextRoom(HWND control, const std::string &text, int wrapWidth)
+{
+    HDC context = GetDC(control);
+    HGDIOBJ previous = SelectObject(context, (HFONT)SendMessageA(control, WM_GETFONT, 0, 0));
+    RECT room = { 0, 0, wrapWidth ? wrapWidth : 10000, 0 };
+    DrawTextA(context, text.c_str(), -1, &room, DT_CALCRECT | (wrapWidth ? DT_WORDBREAK : DT_SINGLELINE));
+    SelectObject(context, previous);
+    ReleaseDC(control, context);
+    return { room.right - room.left, room.bottom - room.top };
+}
+
+TEST(PageUsability, EveryControlLiesInsideItsPageAndShowsItsWholeText)
+{
+    ResetSetupState();
+    for (int id : Pages) {
+        SCOPED_TRACE("page " + std::to_string(id));
+        HWND page = CreateDialogParamA(SetupState.Instance, MAKEINTRESOURCEA(id), NULL, PlainDialog, 0);
+        ASSERT_NE(page, (HWND)NULL);
+        RECT client;
+        GetClientRect(page, &client);
+        for (HWND control : ChildrenOf(page)) {
+            std::string text = TextOf(control), kind = ClassOf(control);
+            SCOPED_TRACE(kind + " \"" + text + "\"");
+            RECT box;
+            GetWindowRect(control, &box);
+            MapWindowPoints(NULL, page, (POINT *)&box, 2);
+            EXPECT_TRUE(box.left >= client.left && box.top >= client.top && box.right <= client.right
+                        && box.bottom <= client.bottom)
+                << "at " << box.left << "," << box.top << "-" << box.right << "," << box.bottom << " in a page of "
+                << client.right << " x " << client.bottom;
+            if (text.empty())
+                continue;
+            RECT inside;
+            GetClientRect(control, &inside);
+            LONG style = GetWindowLongA(control, GWL_STYLE);
+            SIZE room;
+            int width = inside.right;
+            if (kind == "Static") {
+                room = TextRoom(control, text, width);
+            } else if ((style & BS_TYPEMASK) == BS_AUTORADIOBUTTON) {
+                // The round box and the gap after it come before the text.
+                width -= GetSystemMetrics(SM_CXMENUCHECK) + GetSystemMetrics(SM_CXEDGE);
+                room = TextRoom(control, text, 0);
+            } else {
+                // A push button keeps its frame around the text.
+                width -= 2 * GetSystemMetrics(SM_CXEDGE);
+                room = TextRoom(control, text, 0);
+            }
+            EXPECT_LE(room.cx, width) << "the text is cut at the side";
+            EXPECT_LE(room.cy, inside.bottom) << "the text is cut at the bottom";
+        }
+        DestroyWindow(page);
+    }
+}
+
+// Each page opened as the setup opens it, its agreement text loaded; the
+// install-folder page is given a folder of its own to accept.
+class PageKeys : public ::testing::Test {
+protected:
+    std::string Before, Scratch;
+    void SetUp() override
+    {
+        ResetSetupState();
+        Before = CurrentDir();
+        Scratch = MakeScratchDir("page-keys");
+        static const char text[] = "The agreement.";
+        SetupState.AgreementSize = sizeof text - 1;
+        SetupState.AgreementText = GlobalAlloc(GMEM_MOVEABLE, sizeof text);
+        CopyMemory(GlobalLock(SetupState.AgreementText), text, sizeof text);
+        GlobalUnlock(SetupState.AgreementText);
+    }
+    void TearDown() override
+    {
+        GlobalFree(SetupState.AgreementText);
+        SetCurrentDirectoryA(Before.c_str());
+        DeleteTree(Scratch);
+    }
+};
+
+// Tab goes round the controls in the order they stand on the page, from the
+// one that has the focus when the page opens; there the push button that
+// Enter presses is drawn as the default one, and it is the forward button.
+TEST_F(PageKeys, TabGoesRoundInPageOrderAndEnterPressesTheButtonDrawnAsDefault)
+{
+    const struct {
+        int Page;
+        DLGPROC Procedure;
+        DWORD Platform;
+        std::vector<int> Order;   // control ids, starting with the one focused at opening
+    } pages[] = {
+        { IDD_WELCOME, WelcomePage, VER_PLATFORM_WIN32_NT, { IDOK, IDCANCEL } },
+        { IDD_AGREEMENT, AgreementPage, VER_PLATFORM_WIN32_NT, { IDOK, IDC_BACK, IDCANCEL, IDC_AGREEMENT_TEXT } },
+        { IDD_DIRECTORY, DirectoryPage, VER_PLATFORM_WIN32_NT,
+          { IDC_INSTALL_DIR, IDC_SHORTCUT_ALL, IDOK, IDC_BACK, IDCANCEL } },
+        // The greyed-out button is passed over; the checked one takes the stop.
+        { IDD_DIRECTORY, DirectoryPage, VER_PLATFORM_WIN32_WINDOWS,
+          { IDC_INSTALL_DIR, IDC_SHORTCUT_USER, IDOK, IDC_BACK, IDCANCEL } },
+        { IDD_FINISH, FinishPage, VER_PLATFORM_WIN32_NT, { IDOK } },
+    };
+    DWORD thread = GetCurrentThreadId();
+    for (const auto &c : pages) {
+        SCOPED_TRACE("page " + std::to_string(c.Page) + ", platform " + std::to_string(c.Platform));
+        SetupState.PlatformId = c.Platform;
+        std::vector<int> visited, defaults;
+        LRESULT defaultId = 0;
+        BoxCapture boxes;
+        INT_PTR result = RunModalPage(c.Page, c.Procedure, NULL, [&](HWND page) {
+            for (HWND control : ChildrenOf(page)) {
+                LONG style = GetWindowLongA(control, GWL_STYLE);
+                if (ClassOf(control) == "Button" && (style & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+                    defaults.push_back(GetDlgCtrlID(control));
+            }
+            defaultId = SendMessageA(page, DM_GETDEFID, 0, 0);
+            visited.push_back(GetDlgCtrlID(FocusOf(thread)));
+            for (size_t step = 0; step < c.Order.size(); step++) {
+                PressKey(thread, VK_TAB);
+                // Keys are handled in order: once the marker is, the Tab is.
+                if (!Settle(page, IDOK))
+                    break;
+                visited.push_back(GetDlgCtrlID(FocusOf(thread)));
+            }
+            // Back on the first control, which is no push button but the
+            // forward one or the field: Enter presses the default button.
+            if (c.Page == IDD_DIRECTORY)
+                SetDlgItemTextA(page, IDC_INSTALL_DIR, (Scratch + "\\Product").c_str());
+            PressKey(thread, VK_RETURN);
+        });
+        std::vector<int> round = c.Order;
+        round.push_back(c.Order[0]);
+        EXPECT_EQ(visited, round);
+        EXPECT_EQ(defaults, std::vector<int>{ IDOK }) << "the buttons drawn as the default one";
+        EXPECT_EQ(defaultId, MAKELRESULT(IDOK, DC_HASDEFID));
+        EXPECT_EQ(result, IDOK);
+        EXPECT_TRUE(boxes.Boxes.empty());
+    }
+}
