@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds Setup.exe, the tests and the staged setup folder in $BUILD_DIR (build/).
+# SKIP_DEPS=1 skips the dependency installer on a machine that has the tools.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./scripts/install-deps.sh
+[ "${SKIP_DEPS:-0}" = 1 ] || ./scripts/install-deps.sh
 BUILD_DIR=${BUILD_DIR:-build}
 cmake -S . -B "$BUILD_DIR" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
 cmake --build "$BUILD_DIR" -j"$(nproc)"

@@ -6,6 +6,18 @@ set -euo pipefail
 need=(cmake make g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386
       xvfb x11-utils googletest liblnk-utils imagemagick)
 
+# Not a Debian machine: say which of the tools are missing, install nothing.
+if ! command -v dpkg-query >/dev/null; then
+  missing=()
+  for tool in cmake make i686-w64-mingw32-g++ i686-w64-mingw32-windres wine Xvfb xdpyinfo lnkinfo convert; do
+    command -v "$tool" >/dev/null || missing+=("$tool")
+  done
+  [ -d /usr/src/googletest ] || missing+=(/usr/src/googletest)
+  [ ${#missing[@]} -eq 0 ] && exit 0
+  echo "Missing: ${missing[*]}. Install them, or run with SKIP_DEPS=1 if they are elsewhere." >&2
+  exit 1
+fi
+
 missing=()
 for p in "${need[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -13,7 +13,8 @@
 # registry entries and the Start Menu shortcut.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-export BUILD_DIR=${BUILD_DIR:-build}
+# An absolute folder, whichever way it was given.
+export BUILD_DIR=$(realpath -m "${BUILD_DIR:-build}")
 
 demo=0
 case "${1:-}" in
@@ -32,18 +33,18 @@ fi
 trap 'wineserver -k 2>/dev/null || true; stop_xvfb' EXIT
 trap 'exit 130' INT TERM
 echo "Making a fresh Wine prefix in $BUILD_DIR/run-prefix..."
-fresh_prefix "$PWD/$BUILD_DIR/run-prefix"
-media=$(winepath -w "$PWD/$BUILD_DIR/media")
+fresh_prefix "$BUILD_DIR/run-prefix"
+media=$(winepath -w "$BUILD_DIR/media")
 desktop=/desktop=Setup,1024x768
 
 if [ "$demo" = 1 ]; then
-  shots="$PWD/$BUILD_DIR/screenshots"
+  shots="$BUILD_DIR/screenshots"
   rm -rf "$shots"
   mkdir -p "$shots"
   echo "Running the scripted installation from $media..."
   # The driver runs on the setup's desktop, where it sees the setup's windows.
   timeout 120 wine explorer "$desktop" \
-    "$(winepath -w "$PWD/$BUILD_DIR/bin/demo.exe")" "$media" "$(winepath -w "$shots")" | tr -d '\r' || true
+    "$(winepath -w "$BUILD_DIR/bin/demo.exe")" "$media" "$(winepath -w "$shots")" | tr -d '\r' || true
   for bmp in "$shots"/*.bmp; do
     [ -e "$bmp" ] || continue
     convert "$bmp" -strip "${bmp%.bmp}.png"

@@ -3,11 +3,12 @@
 # in a fresh Wine prefix. Extra arguments go to ctest (e.g. -R Folder).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-export BUILD_DIR=${BUILD_DIR:-build}
+# An absolute folder, whichever way it was given.
+export BUILD_DIR=$(realpath -m "${BUILD_DIR:-build}")
 ./scripts/build.sh
 . scripts/wine-env.sh
 start_xvfb
 trap 'wineserver -k 2>/dev/null || true; stop_xvfb' EXIT
-fresh_prefix "$PWD/$BUILD_DIR/wineprefix"
+fresh_prefix "$BUILD_DIR/wineprefix"
 cd "$BUILD_DIR"
 ctest --output-on-failure --timeout 300 "$@"

@@ -58,23 +58,32 @@ bool WaitForFocus(DWORD thread, HWND control, DWORD timeout)
     return WaitFor([&] { return FocusOf(thread) == control; }, timeout);
 }
 
+// The pushed look of a button, as its own thread reports it; -1 when the
+// thread does not answer.
+static int Pushed(HWND button)
+{
+    DWORD_PTR state = 0;
+    if (!SendMessageTimeoutA(button, BM_GETSTATE, 0, 0, SMTO_ABORTIFHUNG, 2000, &state))
+        return -1;
+    return (state & BST_PUSHED) != 0;
+}
+
 bool Settle(HWND page, int button)
 {
     HWND marker = GetDlgItem(page, button);
-    DWORD_PTR state = 0;
     // Posted messages of a thread are handled in order; the pushed look of
-    // a button shows when the marker's turn has come.
-    PostMessageA(marker, BM_SETSTATE, TRUE, 0);
-    for (int tries = 0; tries < 100; tries++) {
-        if (!SendMessageTimeoutA(marker, BM_GETSTATE, 0, 0, SMTO_ABORTIFHUNG, 2000, &state))
+    // a button shows when the marker's turn has come. The look is taken
+    // back the same way, and waited for, so that the next marker cannot be
+    // mistaken for this one.
+    for (int push : { 1, 0 }) {
+        PostMessageA(marker, BM_SETSTATE, push, 0);
+        int state = -1;
+        // Stops early when the thread no longer answers (-1).
+        WaitFor([&] { return (state = Pushed(marker)) != 1 - push; }, 5000);
+        if (state != push)
             return false;
-        if (state & BST_PUSHED) {
-            PostMessageA(marker, BM_SETSTATE, FALSE, 0);
-            return true;
-        }
-        Sleep(20);
     }
-    return false;
+    return true;
 }
 
 struct PageSearch {

@@ -98,7 +98,7 @@ TEST_F(Clients, RegQueryReadsTheSameValues)
 static std::string UnixPath(const std::string &windowsPath)
 {
     typedef char *(CDECL * UnixName)(const WCHAR *);
-    UnixName unixName = (UnixName)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+    UnixName unixName = (UnixName)(void *)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
     WCHAR wide[MAX_PATH * 2];
     if (!unixName)
         return "";

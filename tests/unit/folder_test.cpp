@@ -120,10 +120,12 @@ TEST_F(FolderTest, TypedFoldersAreTrimmedValidatedAndCreatedOneLevelDeep)
             EXPECT_TRUE(boxes.Boxes.empty());
         }
         EXPECT_EQ(CurrentDir(), c.CurrentAfter ? Expand(c.CurrentAfter, Scratch) : StartDir);
-        if (c.Exists)
+        if (c.Exists) {
             EXPECT_TRUE(DirExists(Expand(c.Exists, Scratch)));
-        if (c.Absent)
+        }
+        if (c.Absent) {
             EXPECT_EQ(GetFileAttributesA(Expand(c.Absent, Scratch).c_str()), INVALID_FILE_ATTRIBUTES);
+        }
         EXPECT_EQ(ReadBytes(Scratch + "\\File"), "in the way");
         RemoveDirectoryA((Scratch + "\\Apps\\Tool").c_str());
         RemoveDirectoryA((Scratch + "\\Apps\\Deep").c_str());

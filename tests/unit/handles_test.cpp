@@ -174,8 +174,9 @@ TEST_F(HandleBalance, ShortcutGivesBackTheFolderListTheAllocatorAndTheLinkObject
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Name);
         ResetMachine();
-        if (c.Blocked)
+        if (c.Blocked) {
             ASSERT_TRUE(CreateDirectoryA(ShortcutPath(CSIDL_STARTMENU).c_str(), NULL));
+        }
         PrepareInstallState(folder, VER_PLATFORM_WIN32_NT, 5, c.Choice);
         {
             ShellWatch shell;

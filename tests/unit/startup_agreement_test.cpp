@@ -76,8 +76,9 @@ protected:
         DeleteTree(Folder);
     }
 
-    // Runs the step with the setup program answered as Folder\Setup.exe.
-    int Load(BlockWatch &watch)
+    // Runs the step with the setup program answered as Folder\Setup.exe,
+    // under the caller's block watch.
+    int Load(BlockWatch &)
     {
         SetCurrentDirectoryA(Before.c_str());
         ModulePathSwap swap(Folder + "\\Setup.exe");
@@ -179,8 +180,9 @@ TEST_F(LoadAgreementTextTest, AcceptsExactlyTheTextsWithTheShippedSumUpTo4096Byt
         else
             ExpectRefused(IDS_BAD_AGREEMENT, watch);
         // A refused size is refused before any agreement block exists.
-        if (!license.Read)
+        if (!license.Read) {
             EXPECT_EQ(watch.AllocSizes, std::vector<SIZE_T>{ 256 });
+        }
     }
 }
 
@@ -223,8 +225,9 @@ TEST_F(LoadAgreementTextTest, RefusesAShortOrFailedReadAndFailedMemory)
 
         EXPECT_EQ(result, 0);
         ExpectRefused(failure.Message, watch);
-        if (failure.FailAlloc || failure.FailLock)
+        if (failure.FailAlloc || failure.FailLock) {
             EXPECT_EQ(Reads.Calls, 0);
+        }
     }
 }
 
