@@ -40,8 +40,8 @@ int EnterSetupFolder(void)
         }
         if (length < size)
             break;
-        // The path was cut to the block: grow it and ask again.
-        SetupState.StepMessageId = IDS_NO_LOCK;
+        // The path was cut to the block: grow it and ask again. The unlock
+        // is not looked at (a block no longer locked reports 0 there).
         GlobalUnlock(block);
         SetupState.StepMessageId = IDS_NO_MEMORY;
         grown = GlobalReAlloc(block, size + 256, GMEM_MOVEABLE);

@@ -33,7 +33,8 @@ static INT_PTR AcceptFolder(HWND page)
     TrimBlanks(SetupState.InstallPath);
     if (!PrepareInstallDir(page))
         return FALSE;
-    SetupState.ShortcutChoice = (BYTE)CheckedRadioIndex(page, IDC_SHORTCUT_ALL, 3);
+    SetupState.ShortcutChoice =
+        (BYTE)CheckedRadioIndex(page, IDC_SHORTCUT_ALL, IDC_SHORTCUT_NONE - IDC_SHORTCUT_ALL + 1);
     EndDialog(page, IDOK);
     return TRUE;
 }

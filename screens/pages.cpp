@@ -49,7 +49,7 @@ INT_PTR CALLBACK WelcomePage(HWND page, UINT message, WPARAM wParam, LPARAM)
         OpenPage(page);
         return TRUE;
     case WM_COMMAND:
-        return EndOnCommand(page, wParam, ends, 2);
+        return EndOnCommand(page, wParam, ends, ARRAY_LENGTH(ends));
     }
     return FALSE;
 }
@@ -66,7 +66,7 @@ INT_PTR CALLBACK AgreementPage(HWND page, UINT message, WPARAM wParam, LPARAM)
         return SendDlgItemMessageA(page, IDC_AGREEMENT_TEXT, WM_SETTEXT, 0,
                                    (LPARAM)GlobalLock(SetupState.AgreementText));
     case WM_COMMAND:
-        return EndOnCommand(page, wParam, ends, 3);
+        return EndOnCommand(page, wParam, ends, ARRAY_LENGTH(ends));
     }
     return FALSE;
 }
@@ -80,7 +80,7 @@ INT_PTR CALLBACK FinishPage(HWND page, UINT message, WPARAM wParam, LPARAM)
         OpenPage(page);
         return TRUE;
     case WM_COMMAND:
-        return EndOnCommand(page, wParam, ends, 1);
+        return EndOnCommand(page, wParam, ends, ARRAY_LENGTH(ends));
     }
     return FALSE;
 }
