@@ -1,6 +1,7 @@
 // Resets the program's state record between in-process tests.
 #include "setupstate.h"
 #include "common/state.h"
+#include "sandbox.h"
 
 void ResetSetupState()
 {
@@ -17,4 +18,24 @@ void PrepareInstallState(const std::string &folder, DWORD platformId, DWORD majo
     SetupState.MajorVersion = majorVersion;
     SetupState.ShortcutChoice = shortcutChoice;
     lstrcpynA(SetupState.InstallPath, folder.c_str(), INSTALL_DIR_CHARS);
+}
+
+void StepTest::SetUp()
+{
+    ResetMachine();
+    ResetSetupState();
+    Before = CurrentDir();
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    for (char &c : name)
+        if (c == '/')
+            c = '-';
+    Scratch = MakeScratchDir(name);
+}
+
+void StepTest::TearDown()
+{
+    SetCurrentDirectoryA(Before.c_str());
+    ResetMachine();
+    ResetSetupState();
+    DeleteTree(Scratch);
 }

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #include <string>
+#include <gtest/gtest.h>
 
 // Everything zero but the title font, with this test program as the module:
 // it links the setup's resource script, so pages, strings and the icon load.
@@ -13,5 +14,15 @@ void ResetSetupState();
 
 // The state record as the install-folder page leaves it for the install phase.
 void PrepareInstallState(const std::string &folder, DWORD platformId, DWORD majorVersion, BYTE shortcutChoice);
+
+// Base of in-process tests of the program's steps: a machine without the
+// product, the state record as a run starts and a scratch folder named
+// after the test; the current folder and the machine are put back after.
+class StepTest : public ::testing::Test {
+protected:
+    std::string Before, Scratch;
+    void SetUp() override;
+    void TearDown() override;
+};
 
 #endif

@@ -27,23 +27,7 @@ static void ExpectBalanced(const KeyWatch &keys)
     EXPECT_FALSE(keys.BadClose) << "a key was closed that was not open";
 }
 
-class HandleBalance : public ::testing::Test {
-protected:
-    std::string Before, Scratch;
-    void SetUp() override
-    {
-        ResetMachine();
-        ResetSetupState();
-        Before = CurrentDir();
-        Scratch = MakeScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    }
-    void TearDown() override
-    {
-        SetCurrentDirectoryA(Before.c_str());
-        ResetMachine();
-        DeleteTree(Scratch);
-    }
-};
+class HandleBalance : public StepTest {};
 
 // Found or not, wherever the walk to the program-files value stops.
 TEST_F(HandleBalance, DefaultFolderClosesEveryKeyItOpened)

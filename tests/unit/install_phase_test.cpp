@@ -92,15 +92,11 @@ static DWORD WINAPI WholeRun(void *)
     return 99;   // RunSetup never returns
 }
 
-class InstallPhase : public ::testing::Test {
+class InstallPhase : public StepTest {
 protected:
-    std::string Before, Scratch;
     void SetUp() override
     {
-        ResetMachine();
-        ResetSetupState();
-        Before = CurrentDir();
-        Scratch = MakeScratchDir("install-phase");
+        StepTest::SetUp();
         Seen.Folder = Scratch + "\\Product";
         CreateDirectoryA(Seen.Folder.c_str(), NULL);
         UnregisterClassA("SetupClass", GetModuleHandleA(NULL));
@@ -108,12 +104,20 @@ protected:
     void TearDown() override
     {
         UnregisterClassA("SetupClass", GetModuleHandleA(NULL));
-        SetCurrentDirectoryA(Before.c_str());
-        ResetMachine();
-        ResetSetupState();
-        DeleteTree(Scratch);
+        StepTest::TearDown();
     }
 };
+
+// Every moment of one kind shows the wait cursor and the panel with these lines.
+static void ExpectMoments(const std::vector<Moment> &moments, const char *what, const std::string &registryLine)
+{
+    for (const Moment &moment : moments) {
+        EXPECT_TRUE(moment.WaitCursor) << what << " without the wait cursor";
+        EXPECT_TRUE(moment.PanelShown) << what << " without the panel";
+        EXPECT_EQ(moment.CopyLine, "Copying files...") << what;
+        EXPECT_EQ(moment.RegistryLine, registryLine) << what;
+    }
+}
 
 TEST_F(InstallPhase, WaitCursorAndStatusLinesWhileWorkingThenOnlyTheCompletionPage)
 {
@@ -140,22 +144,12 @@ TEST_F(InstallPhase, WaitCursorAndStatusLinesWhileWorkingThenOnlyTheCompletionPa
     EXPECT_EQ(Seen.Pages, (std::vector<int>{ IDD_WELCOME, IDD_AGREEMENT, IDD_DIRECTORY, IDD_FINISH }));
     ExpectShippedFiles(Seen.Folder);
 
-    // Every file is copied under the wait cursor, with the panel saying so.
+    // Every file is copied under the wait cursor, with the panel saying so;
+    // every registry value likewise, the first line staying.
     ASSERT_EQ(Seen.Copying.size(), 7u);
-    for (const Moment &moment : Seen.Copying) {
-        EXPECT_TRUE(moment.WaitCursor) << "a file copied without the wait cursor";
-        EXPECT_TRUE(moment.PanelShown);
-        EXPECT_EQ(moment.CopyLine, "Copying files...");
-        EXPECT_EQ(moment.RegistryLine, "");
-    }
-    // Every registry value likewise; the first line stays.
+    ExpectMoments(Seen.Copying, "a file copied", "");
     ASSERT_GE(Seen.Writing.size(), 8u);
-    for (const Moment &moment : Seen.Writing) {
-        EXPECT_TRUE(moment.WaitCursor) << "a registry value written without the wait cursor";
-        EXPECT_TRUE(moment.PanelShown);
-        EXPECT_EQ(moment.CopyLine, "Copying files...");
-        EXPECT_EQ(moment.RegistryLine, "Updating registry...");
-    }
+    ExpectMoments(Seen.Writing, "a registry value written", "Updating registry...");
     // The panel has gone when the completion page comes: nothing but the
     // backdrop behind the page still says the installation is under way.
     EXPECT_EQ(Seen.AtFinish, std::vector<std::string>{ "SetupClass" });
