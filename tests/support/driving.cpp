@@ -26,9 +26,9 @@ void MouseClick(HWND control)
     GetWindowRect(control, &box);
     // The position travels with the button events themselves, in the
     // platform's 0..65535 screen scale. A click taken at "wherever the
-    // pointer is" could land elsewhere: the setup moves the pointer back
-    // to where it was when its page appeared, whenever it gets round to
-    // the window system's crossing events for that page.
+    // pointer is" can land elsewhere: the setup can move the pointer back
+    // to where it stood when its page appeared, whenever it gets round to
+    // the window system's events for that page.
     int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     LONG x = ((box.left + box.right) / 2 * 65536 + width - 1) / width;
     LONG y = ((box.top + box.bottom) / 2 * 65536 + height - 1) / height;

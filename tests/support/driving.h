@@ -12,8 +12,8 @@
 bool PressKey(DWORD thread, UINT key);
 // The left mouse button pressed and released over the middle of a control,
 // as a user clicks it (a disabled control gets no click). Wait for what
-// was posted to the page before to be handled first (Settle): a button
-// still being clicked holds the mouse and would take this click too.
+// was posted to the page before to be handled first (Settle), so that the
+// click comes after it, as a user's would.
 void MouseClick(HWND control);
 HWND FocusOf(DWORD thread);
 // Waits until a control of that thread has the keyboard focus.
@@ -24,7 +24,8 @@ bool WaitFor(const std::function<bool()> &condition, DWORD timeout = 10000);
 
 // Posts a harmless marker behind whatever was posted to the page before and
 // waits until the page has handled it: false when the page did not (gone,
-// or hung). The button is left as it was.
+// or hung). The button's pushed look, the marker, is taken back before it
+// returns.
 bool Settle(HWND page, int button);
 
 // Runs a page template of the program modally on this thread; `drive` runs
