@@ -15,7 +15,7 @@ TEST_F(GuiTest, BackdropCoversTheScreenInNavyWithTheTitleInThreeColours)
     ASSERT_NE(welcome, (HWND)NULL);
     HWND backdrop = BackdropOf(Run);
     ASSERT_NE(backdrop, (HWND)NULL);
-    EXPECT_EQ(WindowText(backdrop), "Brindlecast 1.26 Trial Setup");
+    EXPECT_EQ(WindowText(backdrop), SetupTitleText);
     EXPECT_EQ(GetWindowLongA(backdrop, GWL_STYLE) & (WS_POPUP | WS_CAPTION), WS_POPUP);
     EXPECT_TRUE(IsZoomed(backdrop));
     EXPECT_EQ(GetWindow(welcome, GW_OWNER), backdrop);
@@ -36,7 +36,7 @@ TEST_F(GuiTest, BackdropCoversTheScreenInNavyWithTheTitleInThreeColours)
                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, "" };
     HFONT title = CreateFontIndirectA(&font);
     HGDIOBJ previous = SelectObject(context, title);
-    GetTextExtentPoint32A(context, "Brindlecast 1.26 Trial Setup", 28, &extent);
+    GetTextExtentPoint32A(context, SetupTitleText, 28, &extent);
     SelectObject(context, previous);
     DeleteObject(title);
     POINT width[] = { { 0, 0 }, { extent.cx, 0 } };

@@ -23,7 +23,7 @@ TEST_F(DirectoryPageGuiTest, ProposesTheDefaultFolderAgainAfterBackAndIAgree)
     Run = StartSetup(Stage("dir-default"));
     HWND page = WalkToDirectoryPage(Run);
     ASSERT_NE(page, (HWND)NULL);
-    EXPECT_EQ(WindowText(page), "Brindlecast 1.26 Trial Setup");
+    EXPECT_EQ(WindowText(page), SetupTitleText);
     EXPECT_EQ(ControlText(page, IDC_INSTALL_DIR), DefaultInstallFolder());
     // Under the prefix's own NT version every kind is offered, all users first.
     for (int id = IDC_SHORTCUT_ALL; id <= IDC_SHORTCUT_NONE; id++)

@@ -8,7 +8,7 @@ TEST_F(GuiTest, WelcomeThenCancelEndsWithExitCodeOne)
     ASSERT_TRUE(Run.Started);
     HWND welcome = WaitForPage(Run, IDD_WELCOME);
     ASSERT_NE(welcome, (HWND)NULL);
-    EXPECT_EQ(WindowText(welcome), "Brindlecast 1.26 Trial Setup");
+    EXPECT_EQ(WindowText(welcome), SetupTitleText);
     Click(welcome, IDCANCEL);
     EXPECT_EQ(WaitForExit(Run), 1);
 }
@@ -89,7 +89,7 @@ TEST_F(GuiTest, StartupRefusalsShowTheirMessageOverTheBackdropAndEndTheRun)
         HWND backdrop = BackdropOf(Run);
         EXPECT_NE(backdrop, (HWND)NULL);
         EXPECT_EQ(box.Owner, backdrop);
-        EXPECT_EQ(WindowText(backdrop), "Brindlecast 1.26 Trial Setup");
+        EXPECT_EQ(WindowText(backdrop), SetupTitleText);
         EXPECT_EQ(WaitForPage(Run, IDD_WELCOME, 0), (HWND)NULL);
         Click(box.Window, IDOK);
         EXPECT_EQ(WaitForExit(Run, 5000), 1);

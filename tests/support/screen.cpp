@@ -1,6 +1,26 @@
 // Screenshots and colours found in them.
 #include "screen.h"
 #include <algorithm>
+#include <gtest/gtest.h>
+
+static int FloorHalf(int value)
+{
+    return value >= 0 ? value / 2 : -((1 - value) / 2);
+}
+
+POINT CentredAt(int width, int height)
+{
+    RECT desktop;
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    return { FloorHalf(desktop.right - width), FloorHalf(desktop.bottom - height) };
+}
+
+void ExpectCentred(const RECT &placed)
+{
+    POINT expected = CentredAt(placed.right - placed.left, placed.bottom - placed.top);
+    EXPECT_EQ(placed.left, expected.x);
+    EXPECT_EQ(placed.top, expected.y);
+}
 
 COLORREF ScreenShot::At(int x, int y) const
 {

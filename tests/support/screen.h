@@ -1,10 +1,18 @@
-// The screen's pixels, read back to see what a user sees.
+// The screen as a user sees it: where a centred window stands, and the
+// screen's pixels read back.
 #ifndef TESTS_SCREEN_H
 #define TESTS_SCREEN_H
 
 #include <windows.h>
 #include <climits>
 #include <vector>
+
+// Where a window of this size stands when centred on the desktop: half the
+// room left over on either side, rounded down, so a window larger than the
+// desktop overhangs both edges alike.
+POINT CentredAt(int width, int height);
+// A window's screen rectangle stands there.
+void ExpectCentred(const RECT &placed);
 
 struct ScreenShot {
     int Width = 0, Height = 0;

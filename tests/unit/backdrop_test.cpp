@@ -3,6 +3,7 @@
 #include <vector>
 #include "screens/screens.h"
 #include "support/fault.h"
+#include "support/messages.h"
 #include "support/setupstate.h"
 
 static struct {
@@ -190,7 +191,7 @@ TEST_F(BackdropTest, ErasingFillsTheClientAreaWithNavyItself)
     // Everything else is the platform's: the window text is the title.
     char title[64];
     EXPECT_EQ(GetWindowTextA(backdrop, title, sizeof title), SETUP_TITLE_LENGTH);
-    EXPECT_STREQ(title, "Brindlecast 1.26 Trial Setup");
+    EXPECT_STREQ(title, SetupTitleText);
     DestroyWindow(backdrop);
 }
 
@@ -257,7 +258,7 @@ TEST_F(BackdropTest, EveryPaintDrawsTheTitleThreeTimesAndDeletesItsFont)
         EXPECT_EQ(pass.Colour, passes[i % 3].Colour);
         EXPECT_EQ(pass.X, passes[i % 3].X);
         EXPECT_EQ(pass.Y, passes[i % 3].Y);
-        EXPECT_EQ(pass.Text, "Brindlecast 1.26 Trial Setup");
+        EXPECT_EQ(pass.Text, SetupTitleText);
         EXPECT_EQ(pass.MapMode, MM_LOENGLISH);
         EXPECT_EQ(pass.BackgroundMode, TRANSPARENT);
         EXPECT_EQ(pass.Font.lfHeight, -50);

@@ -5,27 +5,10 @@
 #include "screens/screens.h"
 #include "support/driving.h"
 #include "support/fault.h"
+#include "support/messages.h"
 #include "support/sandbox.h"
+#include "support/screen.h"
 #include "support/setupstate.h"
-
-static int FloorHalf(int value)
-{
-    return value >= 0 ? value / 2 : -((1 - value) / 2);
-}
-
-static RECT DesktopRect()
-{
-    RECT desktop;
-    GetWindowRect(GetDesktopWindow(), &desktop);
-    return desktop;
-}
-
-// Where a window of this size belongs when centred.
-static POINT CentredAt(int width, int height)
-{
-    RECT desktop = DesktopRect();
-    return { FloorHalf(desktop.right - width), FloorHalf(desktop.bottom - height) };
-}
 
 static bool Above(HWND upper, HWND lower)
 {
@@ -37,7 +20,8 @@ static bool Above(HWND upper, HWND lower)
 
 TEST(CenterOnScreen, CentresKeepsTheSizeAndRaisesTheWindow)
 {
-    RECT desktop = DesktopRect();
+    RECT desktop;
+    GetWindowRect(GetDesktopWindow(), &desktop);
     const int wide = desktop.right - desktop.left, high = desktop.bottom - desktop.top;
     const struct { int Width, Height; } sizes[] = {
         { 300, 200 },
@@ -112,13 +96,6 @@ TEST(CenterOnScreen, AWindowIsLeftWhereItIsWhenARectangleCannotBeRead)
     }
 }
 
-static void ExpectCentred(RECT placed)
-{
-    POINT expected = CentredAt(placed.right - placed.left, placed.bottom - placed.top);
-    EXPECT_EQ(placed.left, expected.x);
-    EXPECT_EQ(placed.top, expected.y);
-}
-
 class PagesTest : public ::testing::Test {
 protected:
     HWND Owner = NULL;
@@ -186,7 +163,7 @@ TEST_F(PagesTest, FinishPageIgnoresEscapeAndEndsWithOneOnEnter)
         PressKey(thread, VK_RETURN);
     });
     EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(caption, "Brindlecast 1.26 Trial Setup");
+    EXPECT_EQ(caption, SetupTitleText);
     EXPECT_TRUE(ok && focus == ok) << "the focus is not on OK";
     ExpectCentred(placed);
 }
