@@ -1,6 +1,7 @@
-// Fault injection at the platform-call boundary: one of this test program's
+// Stand-ins at the platform-call boundary: one of this test program's
 // imported calls is swapped for a stand-in while an ImportSwap lives. Used
-// only for failures that Wine cannot be made to produce for real.
+// for failures that Wine cannot be made to produce for real, for message
+// boxes recorded instead of shown, and for the program's own path.
 #ifndef TESTS_FAULT_H
 #define TESTS_FAULT_H
 
