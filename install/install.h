@@ -4,6 +4,7 @@
 
 #include "../common/state.h"
 #include "../common/keys.h"
+#include "../common/productfiles.h"
 
 int LoadAgreementText(void);
 

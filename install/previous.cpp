@@ -67,14 +67,6 @@ static int IsSetupFolder(const char *folder)
     return lstrcmpiA(ownFolder, given) == 0;
 }
 
-static void DeleteProductFiles(const char *folder)
-{
-    char path[MAX_PATH + 1 + MAX_PATH];
-
-    for (const char *file : ProductFiles)
-        DeleteFileA(JoinPath(path, folder, file));
-}
-
 static void RemoveOldFolder(HWND owner, const char *oldPath, DWORD storedSize)
 {
     // A stored folder without its terminator, or with more after it, counts as another folder.
