@@ -37,13 +37,8 @@ protected:
         ResetSetupState();
         Scratch = ScratchOnC("readonly");
     }
-    void TearDown() override
-    {
-        // Read-only leftovers of a failed test would keep the folder alive.
-        for (const std::string &name : FilesIn(Scratch + "\\Folder"))
-            SetFileAttributesA((Scratch + "\\Folder\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-        RemoveScratchOnC(Scratch);
-    }
+    // Read-only files too: the removal clears every file's attributes.
+    void TearDown() override { RemoveScratchOnC(Scratch); }
 };
 
 // All ten product files go, whatever their attributes; the user's files
@@ -86,4 +81,51 @@ TEST_F(ReadonlyTest, AFileThatStaysKeepsItsOtherAttributes)
     EXPECT_EQ(Attributes(folder + "\\Tessel.exe"), Hidden | System);
     EXPECT_EQ(Attributes(folder + "\\Readme.txt"), (DWORD)FILE_ATTRIBUTE_DIRECTORY);
     RemoveDirectoryA((folder + "\\Readme.txt").c_str());
+}
+
+// CopyFileA as Windows answers it: an existing read-only destination is not
+// overwritten. Wine, run as root, overwrites it.
+static ImportSwap *CopySwap;
+static BOOL WINAPI CopyRefusingReadonly(LPCSTR from, LPCSTR to, BOOL failIfExists)
+{
+    DWORD attributes = GetFileAttributesA(to);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return ((BOOL(WINAPI *)(LPCSTR, LPCSTR, BOOL))CopySwap->Original)(from, to, failIfExists);
+}
+
+// Media whose files are all read-only (some hidden too), installed again
+// into the folder that an earlier installation from the same media left:
+// the earlier installation's read-only files are removed, every file is
+// replaced, none is left read-only, and the media stay as they were.
+TEST_F(ReadonlyTest, ReinstallFromReadonlyMediaReplacesReadonlyFilesAndLeavesNoneReadonly)
+{
+    std::string media = StageMedia(Scratch + "\\Disc");
+    std::string folder = Scratch + "\\Folder";
+    CreateDirectoryA(folder.c_str(), NULL);
+    PutOldProductFiles(folder);
+    for (const char *file : ProductFileNames)
+        SetAttributes(folder + "\\" + file, Readonly);
+    for (const char *file : ShippedFiles)
+        SetAttributes(media + "\\" + file, Readonly | (file[0] == 'T' ? Hidden : 0));
+    RecordPreviousInstall(WithTerminator(folder));
+    lstrcpyA(SetupState.InstallPath, folder.c_str());
+
+    SetupFolderSwap setupFolder(media);
+    ImportSwap swap("kernel32.dll", "CopyFileA", (void *)CopyRefusingReadonly);
+    CopySwap = &swap;
+    BoxCapture boxes;
+    RemovePreviousInstall(GetDesktopWindow());
+    ASSERT_EQ(CopyProductFiles(), 1) << "message " << (int)SetupState.StepMessageId;
+    ResetMachine();
+    EXPECT_EQ(boxes.Boxes.size(), 0u);
+    EXPECT_EQ(FilesIn(folder).size(), 7u);
+    for (const char *file : ShippedFiles) {
+        SCOPED_TRACE(file);
+        EXPECT_EQ(ReadBytes(folder + "\\" + file), ReadBytes(media + "\\" + file));
+        EXPECT_EQ(Attributes(folder + "\\" + file) & Readonly, 0u);
+        EXPECT_EQ(Attributes(media + "\\" + file), Readonly | (file[0] == 'T' ? Hidden : 0));
+    }
 }
