@@ -5,6 +5,7 @@
 #include "../common/state.h"
 #include "../common/keys.h"
 #include "../common/productfiles.h"
+#include "../common/folders.h"
 
 int LoadAgreementText(void);
 

@@ -31,40 +31,13 @@ static void MoveSettingsFiles(HWND owner)
     FindClose(search);
 }
 
-// A folder written another way (other case, "..", "/", doubled or trailing
-// backslashes, short names) is still the same folder: folders are compared
-// by their full short form, and as written when that cannot be had.
-static void ComparableFolder(const char *folder, char *to, DWORD room)
-{
-    char full[2 * MAX_PATH];
-    DWORD length = GetFullPathNameA(folder, sizeof full, full, NULL);
-    char *end;
-
-    if (length == 0 || length >= sizeof full)
-        CopyText(full, folder);
-    length = GetShortPathNameA(full, to, room);
-    if (length == 0 || length >= room)
-        end = CopyText(to, full);
-    else
-        end = to + length;
-    if (end > to && end[-1] == '\\')
-        end[-1] = 0;
-}
-
 // Tells whether a folder is the one this setup program runs from: its
 // product files are then the setup's own and must not be deleted.
 static int IsSetupFolder(const char *folder)
 {
-    char own[2 * MAX_PATH], ownFolder[2 * MAX_PATH], given[2 * MAX_PATH];
-    DWORD length = GetModuleFileNameA(SetupState.Instance, own, sizeof own);
+    char own[2 * MAX_PATH];
 
-    if (length == 0 || length >= sizeof own || !LastBackslash(own))
-        return 0;
-    // Keep the backslash: "C:" alone would name the drive's current folder.
-    LastBackslash(own)[1] = 0;
-    ComparableFolder(own, ownFolder, sizeof ownFolder);
-    ComparableFolder(folder, given, sizeof given);
-    return lstrcmpiA(ownFolder, given) == 0;
+    return ProgramFolder(own, sizeof own) && SameFolder(own, folder);
 }
 
 static void RemoveOldFolder(HWND owner, const char *oldPath, DWORD storedSize)

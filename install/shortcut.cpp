@@ -1,10 +1,7 @@
 // Places the chosen Start Menu shortcut through the shell's link object.
 #include "install.h"
+#include "../common/shelllink.h"
 #include <shlobj.h>
-
-static const GUID ShellLinkClass = { 0x00021401, 0, 0, { 0xC0, 0, 0, 0, 0, 0, 0, 0x46 } };
-static const GUID ShellLinkInterface = { 0x000214EE, 0, 0, { 0xC0, 0, 0, 0, 0, 0, 0, 0x46 } };
-static const GUID PersistFileInterface = { 0x0000010B, 0, 0, { 0xC0, 0, 0, 0, 0, 0, 0, 0x46 } };
 
 // The folder the shell reports has at most MAX_PATH characters; the room
 // after it keeps a backslash and the shortcut's name inside the buffer.

@@ -122,6 +122,16 @@ void ExpectInstalledRegistry(const std::string &folder)
     std::string uninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brindlecast";
     ExpectString(HKEY_LOCAL_MACHINE, uninstall, "DisplayName", "Brindlecast");
     ExpectString(HKEY_LOCAL_MACHINE, uninstall, "UninstallString", "\"" + folder + "\\Uninstal.exe\"");
+    ExpectString(HKEY_LOCAL_MACHINE, uninstall, "DisplayVersion", "1.26");
+    ExpectString(HKEY_LOCAL_MACHINE, uninstall, "Publisher", "Tarnwicke");
+    ExpectString(HKEY_LOCAL_MACHINE, uninstall, "DisplayIcon", program);
+    ExpectString(HKEY_LOCAL_MACHINE, uninstall, "InstallLocation", folder);
+    ExpectString(HKEY_LOCAL_MACHINE, uninstall, "QuietUninstallString", "\"" + folder + "\\Uninstal.exe\" /S");
+    for (const char *flag : { "NoModify", "NoRepair" }) {
+        RegValue set = ReadRegValue(HKEY_LOCAL_MACHINE, uninstall, flag);
+        EXPECT_EQ(set.Type, (DWORD)REG_DWORD) << flag;
+        EXPECT_EQ(set.Data, std::string("\1\0\0\0", 4)) << flag;
+    }
     std::string settings = "Software\\Tarnwicke\\Brindlecast\\Settings";
     EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, settings, "WindowLeft").Type, (DWORD)REG_DWORD);
     EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, settings, "WindowTop").Type, (DWORD)REG_DWORD);

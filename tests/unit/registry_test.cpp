@@ -117,6 +117,11 @@ TEST_F(RegistryStep, WritesTheWholeLayoutAndKeepsTheFolder)
         { HKEY_LOCAL_MACHINE, AppEntryKey, NULL, program },
         { HKEY_LOCAL_MACHINE, UninstallEntryKey, "DisplayName", "Brindlecast" },
         { HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString", "\"" + Folder + "\\Uninstal.exe\"" },
+        { HKEY_LOCAL_MACHINE, UninstallEntryKey, "DisplayVersion", "1.26" },
+        { HKEY_LOCAL_MACHINE, UninstallEntryKey, "Publisher", "Tarnwicke" },
+        { HKEY_LOCAL_MACHINE, UninstallEntryKey, "DisplayIcon", program },
+        { HKEY_LOCAL_MACHINE, UninstallEntryKey, "InstallLocation", Folder },
+        { HKEY_LOCAL_MACHINE, UninstallEntryKey, "QuietUninstallString", "\"" + Folder + "\\Uninstal.exe\" /S" },
         { HKEY_CLASSES_ROOT, ".tsl", NULL, "Brindlecast" },
         { HKEY_CLASSES_ROOT, "Brindlecast", NULL, "Brindlecast File" },
         { HKEY_CLASSES_ROOT, "Brindlecast\\DefaultIcon", NULL, program },
@@ -126,6 +131,8 @@ TEST_F(RegistryStep, WritesTheWholeLayoutAndKeepsTheFolder)
         ExpectString(value.Root, value.Key, value.Value, value.Text);
     ExpectDword(HKEY_CURRENT_USER, UserSettingsKey, "WindowLeft", 0);
     ExpectDword(HKEY_CURRENT_USER, UserSettingsKey, "WindowTop", 0);
+    ExpectDword(HKEY_LOCAL_MACHINE, UninstallEntryKey, "NoModify", 1);
+    ExpectDword(HKEY_LOCAL_MACHINE, UninstallEntryKey, "NoRepair", 1);
 
     // Nothing written beyond the table: every key with just its own subkeys and values.
     const struct {
@@ -137,7 +144,7 @@ TEST_F(RegistryStep, WritesTheWholeLayoutAndKeepsTheFolder)
         { HKEY_LOCAL_MACHINE, ProductKey, 1, 0 },
         { HKEY_LOCAL_MACHINE, VersionKey, 0, 0 },
         { HKEY_LOCAL_MACHINE, AppEntryKey, 0, 2 },
-        { HKEY_LOCAL_MACHINE, UninstallEntryKey, 0, 2 },
+        { HKEY_LOCAL_MACHINE, UninstallEntryKey, 0, 8 },
         { HKEY_CURRENT_USER, "Software\\Tarnwicke", 1, 0 },
         { HKEY_CURRENT_USER, "Software\\Tarnwicke\\Brindlecast", 1, 0 },
         { HKEY_CURRENT_USER, UserSettingsKey, 0, 2 },
@@ -169,6 +176,9 @@ TEST_F(RegistryStep, DriveRootGivesDoubledBackslashes)
     ExpectString(HKEY_LOCAL_MACHINE, AppEntryKey, "Path", "C:\\");
     ExpectString(HKEY_LOCAL_MACHINE, AppEntryKey, NULL, "C:\\\\Tessel.exe");
     ExpectString(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString", "\"C:\\\\Uninstal.exe\"");
+    ExpectString(HKEY_LOCAL_MACHINE, UninstallEntryKey, "QuietUninstallString", "\"C:\\\\Uninstal.exe\" /S");
+    ExpectString(HKEY_LOCAL_MACHINE, UninstallEntryKey, "DisplayIcon", "C:\\\\Tessel.exe");
+    ExpectString(HKEY_LOCAL_MACHINE, UninstallEntryKey, "InstallLocation", "C:\\");
     ExpectString(HKEY_CLASSES_ROOT, "Brindlecast\\DefaultIcon", NULL, "C:\\\\Tessel.exe");
     ExpectString(HKEY_CLASSES_ROOT, CommandKey, NULL, "\"C:\\\\Tessel.exe\" %1");
     EXPECT_STREQ(SetupState.InstallPath, "C:\\");
@@ -392,6 +402,14 @@ TEST_F(RegistryStep, OnlyTheFourMainValuesFailTheStepWhenNotWritten)
         { NULL, 1, HKEY_LOCAL_MACHINE, AppEntryKey, true, 1 },
         { "DisplayName", 1, HKEY_LOCAL_MACHINE, UninstallEntryKey, true, 2 },
         { "UninstallString", 1, HKEY_LOCAL_MACHINE, UninstallEntryKey, true, 2 },
+        // The values for the list of installed programs and package tools come on top.
+        { "DisplayVersion", 1, HKEY_LOCAL_MACHINE, UninstallEntryKey, false, 0 },
+        { "Publisher", 1, HKEY_LOCAL_MACHINE, UninstallEntryKey, false, 0 },
+        { "DisplayIcon", 1, HKEY_LOCAL_MACHINE, UninstallEntryKey, false, 0 },
+        { "InstallLocation", 1, HKEY_LOCAL_MACHINE, UninstallEntryKey, false, 0 },
+        { "NoModify", 1, HKEY_LOCAL_MACHINE, UninstallEntryKey, false, 0 },
+        { "NoRepair", 1, HKEY_LOCAL_MACHINE, UninstallEntryKey, false, 0 },
+        { "QuietUninstallString", 1, HKEY_LOCAL_MACHINE, UninstallEntryKey, false, 0 },
         { "WindowLeft", 1, HKEY_CURRENT_USER, UserSettingsKey, false, 0 },
         { "WindowTop", 1, HKEY_CURRENT_USER, UserSettingsKey, false, 0 },
         { NULL, 2, HKEY_CLASSES_ROOT, ".tsl", false, 0 },

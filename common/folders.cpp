@@ -1,0 +1,41 @@
+// Where the running program lies, and whether two folders are one.
+#include "folders.h"
+#include "text.h"
+
+int ProgramFolder(char *to, DWORD room)
+{
+    DWORD length = GetModuleFileNameA(NULL, to, room);
+
+    if (length == 0 || length >= room || !LastBackslash(to))
+        return 0;
+    LastBackslash(to)[1] = 0;
+    return 1;
+}
+
+// Folders are compared by their full short form, and as written when that
+// cannot be had.
+static void ComparableFolder(const char *folder, char *to, DWORD room)
+{
+    char full[2 * MAX_PATH];
+    DWORD length = GetFullPathNameA(folder, sizeof full, full, NULL);
+    char *end;
+
+    if (length == 0 || length >= sizeof full)
+        CopyText(full, folder);
+    length = GetShortPathNameA(full, to, room);
+    if (length == 0 || length >= room)
+        end = CopyText(to, full);
+    else
+        end = to + length;
+    if (end > to && end[-1] == '\\')
+        end[-1] = 0;
+}
+
+int SameFolder(const char *a, const char *b)
+{
+    char first[2 * MAX_PATH], second[2 * MAX_PATH];
+
+    ComparableFolder(a, first, sizeof first);
+    ComparableFolder(b, second, sizeof second);
+    return lstrcmpiA(first, second) == 0;
+}
