@@ -1,7 +1,7 @@
 // Records the installed product in the registry: version keys, application
 // path, uninstall entry, per-user defaults and the file association.
 #include "install.h"
-#include <shlobj.h>
+#include "../common/system.h"
 
 static int CreateKey(HKEY parent, const char *name, REGSAM access, HKEY *key)
 {
@@ -183,7 +183,7 @@ static int WriteAssociation(void)
     CloseKeys(keys, OPEN_COMMAND_DEPTH);
     RegCloseKey(type);
     // Let the shell show the new association without a restart.
-    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, NULL, NULL);
+    NotifyAssociationsChanged();
     return 1;
 }
 
