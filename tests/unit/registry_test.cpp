@@ -144,7 +144,7 @@ TEST_F(RegistryStep, WritesTheWholeLayoutAndKeepsTheFolder)
         { HKEY_LOCAL_MACHINE, ProductKey, 1, 0 },
         { HKEY_LOCAL_MACHINE, VersionKey, 0, 0 },
         { HKEY_LOCAL_MACHINE, AppEntryKey, 0, 2 },
-        { HKEY_LOCAL_MACHINE, UninstallEntryKey, 0, 8 },
+        { HKEY_LOCAL_MACHINE, UninstallEntryKey, 0, 9 },
         { HKEY_CURRENT_USER, "Software\\Tarnwicke", 1, 0 },
         { HKEY_CURRENT_USER, "Software\\Tarnwicke\\Brindlecast", 1, 0 },
         { HKEY_CURRENT_USER, UserSettingsKey, 0, 2 },
