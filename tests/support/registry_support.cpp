@@ -123,6 +123,46 @@ ProgramRun RunCaptured(const std::string &commandLine, DWORD timeout)
     return run;
 }
 
+static const UINT ShellNotice = WM_APP + 1;
+static LONG NoticedEvents;
+
+static LRESULT CALLBACK NoticeWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == ShellNotice)
+        NoticedEvents |= (LONG)lParam;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool ShellHearsOfAssociations(const std::function<void()> &action)
+{
+    WNDCLASSA kind = {};
+    kind.lpfnWndProc = NoticeWindow;
+    kind.hInstance = GetModuleHandleA(NULL);
+    kind.lpszClassName = "AssociationListener";
+    RegisterClassA(&kind);
+    HWND listener = CreateWindowA("AssociationListener", "", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, kind.hInstance, NULL);
+    SHChangeNotifyEntry everything = { NULL, TRUE };
+    ULONG registration = listener ? SHChangeNotifyRegister(listener, SHCNRF_ShellLevel | SHCNRF_InterruptLevel,
+                                                           SHCNE_ASSOCCHANGED, ShellNotice, 1, &everything)
+                                  : 0;
+    if (!registration) {
+        if (listener)
+            DestroyWindow(listener);
+        return false;
+    }
+    NoticedEvents = 0;
+    action();
+    MSG message;
+    for (int waited = 0; !(NoticedEvents & SHCNE_ASSOCCHANGED) && waited < 2000; waited += 20) {
+        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        Sleep(20);
+    }
+    SHChangeNotifyDeregister(registration);
+    DestroyWindow(listener);
+    return (NoticedEvents & SHCNE_ASSOCCHANGED) != 0;
+}
+
 static const char UserShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 static const char ShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 

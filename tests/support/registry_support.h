@@ -7,6 +7,7 @@
 #define TESTS_REGISTRY_SUPPORT_H
 
 #include <windows.h>
+#include <functional>
 #include <string>
 
 // A fresh scratch folder holding Tessel.exe and Uninstal.exe from the built
@@ -34,6 +35,11 @@ struct ProgramRun {
 };
 // Runs a Windows command line and collects what it prints.
 ProgramRun RunCaptured(const std::string &commandLine, DWORD timeout = 15000);
+
+// Explorer and open folders learn of a changed association through the
+// shell's change notifications: true when a window registered for them hears
+// of one while the action runs.
+bool ShellHearsOfAssociations(const std::function<void()> &action);
 
 // Points the current user's Start Menu at a folder that does not exist, so
 // the shell cannot find it; puts the shell folder values back on the way out.

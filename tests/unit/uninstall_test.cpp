@@ -99,6 +99,13 @@ TEST_F(UninstallSteps, RegistryKeysGoUnlessSomethingElseIsInThem)
     }
 }
 
+TEST_F(UninstallSteps, ShellIsToldThatTheAssociationWent)
+{
+    ASSERT_NO_FATAL_FAILURE(Record(Folder));
+    EXPECT_TRUE(ShellHearsOfAssociations([this] { RemoveRegistry(); }));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".tsl"));
+}
+
 // The registry may write the folder another way and still mean this one; a
 // folder that only starts like it is another installation's.
 TEST_F(UninstallSteps, FolderOfTheEntriesIsComparedAsAFolder)
