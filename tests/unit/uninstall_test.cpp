@@ -139,6 +139,25 @@ TEST_F(UninstallSteps, FolderOfTheEntriesIsComparedAsAFolder)
     }
 }
 
+// The same manifest as the setup program's: started elevated on Windows Vista
+// and later, where it changes what belongs to all users.
+TEST(UninstallImage, CarriesTheSetupProgramsManifest)
+{
+    std::string manifests[2];
+    const char *programs[] = { "Setup.exe", "Uninstal.exe" };
+    for (int i = 0; i < 2; i++) {
+        HMODULE image = LoadLibraryExA((std::string(SETUP_MEDIA_DIR) + "\\" + programs[i]).c_str(), NULL,
+                                       LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(image, (HMODULE)NULL) << programs[i];
+        HRSRC found = FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+        if (found)
+            manifests[i].assign((const char *)LockResource(LoadResource(image, found)), SizeofResource(image, found));
+        FreeLibrary(image);
+    }
+    EXPECT_NE(manifests[0], "");
+    EXPECT_EQ(manifests[1], manifests[0]);
+}
+
 TEST_F(UninstallSteps, ListOfWhatIsLeftEndsWithAMarkWhenFull)
 {
     std::string path = "C:\\" + std::string(200, 'p');
