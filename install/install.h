@@ -9,7 +9,6 @@
 int LoadAgreementText(void);
 
 void DefaultInstallDir(void);
-void TrimBlanks(char *text);
 int HasDrivePrefix(const char *text);
 int PrepareInstallDir(HWND owner);
 

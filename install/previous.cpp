@@ -38,17 +38,13 @@ static void ComparableFolder(const char *folder, char *to, DWORD room)
 {
     char full[2 * MAX_PATH];
     DWORD length = GetFullPathNameA(folder, sizeof full, full, NULL);
-    char *end;
 
     if (length == 0 || length >= sizeof full)
         CopyText(full, folder);
     length = GetShortPathNameA(full, to, room);
     if (length == 0 || length >= room)
-        end = CopyText(to, full);
-    else
-        end = to + length;
-    if (end > to && end[-1] == '\\')
-        end[-1] = 0;
+        CopyText(to, full);
+    DropTrailingBackslash(to);
 }
 
 // Tells whether a folder is the one this setup program runs from: its
