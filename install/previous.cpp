@@ -47,27 +47,35 @@ static void ComparableFolder(const char *folder, char *to, DWORD room)
     DropTrailingBackslash(to);
 }
 
+static int SameFolder(const char *one, const char *other)
+{
+    char first[2 * MAX_PATH], second[2 * MAX_PATH];
+
+    ComparableFolder(one, first, sizeof first);
+    ComparableFolder(other, second, sizeof second);
+    return lstrcmpiA(first, second) == 0;
+}
+
 // Tells whether a folder is the one this setup program runs from: its
 // product files are then the setup's own and must not be deleted.
 static int IsSetupFolder(const char *folder)
 {
-    char own[2 * MAX_PATH], ownFolder[2 * MAX_PATH], given[2 * MAX_PATH];
+    char own[2 * MAX_PATH];
     DWORD length = GetModuleFileNameA(SetupState.Instance, own, sizeof own);
 
     if (length == 0 || length >= sizeof own || !LastBackslash(own))
         return 0;
     // Keep the backslash: "C:" alone would name the drive's current folder.
     LastBackslash(own)[1] = 0;
-    ComparableFolder(own, ownFolder, sizeof ownFolder);
-    ComparableFolder(folder, given, sizeof given);
-    return lstrcmpiA(ownFolder, given) == 0;
+    return SameFolder(own, folder);
 }
 
-static void RemoveOldFolder(HWND owner, const char *oldPath, DWORD storedSize)
+static void RemoveOldFolder(HWND owner, const char *oldPath)
 {
-    // A stored folder without its terminator, or with more after it, counts as another folder.
-    int same = storedSize == (DWORD)lstrlenA(SetupState.InstallPath) + 1
-               && lstrcmpiA(oldPath, SetupState.InstallPath) == 0;
+    // The install folder itself, however the registry writes it (without
+    // its terminator, in other case, by its short name): its settings files
+    // stay where they are and the folder is never removed.
+    int same = SameFolder(oldPath, SetupState.InstallPath);
 
     if (!same) {
         if (!SetCurrentDirectoryA(oldPath))
@@ -109,7 +117,11 @@ void RemovePreviousInstall(HWND owner)
         if (RegQueryValueExA(keys[opened - 1], AppPathValue, NULL, NULL, (BYTE *)oldPath, &size) == ERROR_SUCCESS) {
             // The value may have been stored without its terminator.
             oldPath[size] = 0;
-            RemoveOldFolder(owner, oldPath, size);
+            // Only a folder given from its drive's root is an installation of
+            // this setup: a relative one, or a drive letter and colon alone,
+            // would be read against whatever folder happens to be current.
+            if (HasDrivePrefix(oldPath))
+                RemoveOldFolder(owner, oldPath);
         }
     }
     CloseKeys(keys, opened);
