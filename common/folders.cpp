@@ -12,23 +12,25 @@ int ProgramFolder(char *to, DWORD room)
     return 1;
 }
 
+int HasDrivePrefix(const char *text)
+{
+    char letter = text[0] | 0x20;
+    return letter >= 'a' && letter <= 'z' && text[1] == ':' && text[2] == '\\';
+}
+
 // Folders are compared by their full short form, and as written when that
 // cannot be had.
 static void ComparableFolder(const char *folder, char *to, DWORD room)
 {
     char full[2 * MAX_PATH];
     DWORD length = GetFullPathNameA(folder, sizeof full, full, NULL);
-    char *end;
 
     if (length == 0 || length >= sizeof full)
         CopyText(full, folder);
     length = GetShortPathNameA(full, to, room);
     if (length == 0 || length >= room)
-        end = CopyText(to, full);
-    else
-        end = to + length;
-    if (end > to && end[-1] == '\\')
-        end[-1] = 0;
+        CopyText(to, full);
+    DropTrailingBackslash(to);
 }
 
 int SameFolder(const char *a, const char *b)

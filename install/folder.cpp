@@ -29,30 +29,6 @@ void DefaultInstallDir(void)
         CopyText(SetupState.InstallPath, FallbackInstallDir);
 }
 
-static int IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-void TrimBlanks(char *text)
-{
-    char *first = text, *end;
-
-    while (IsBlank(*first))
-        first++;
-    end = first + lstrlenA(first);
-    while (end > first && IsBlank(end[-1]))
-        end--;
-    *end = 0;
-    CopyText(text, first);
-}
-
-int HasDrivePrefix(const char *text)
-{
-    char letter = text[0] | 0x20;
-    return letter >= 'a' && letter <= 'z' && text[1] == ':' && text[2] == '\\';
-}
-
 static int Refuse(HWND owner)
 {
     ReportFailure(owner);
@@ -75,20 +51,19 @@ int PrepareInstallDir(HWND owner)
 {
     char *path = SetupState.InstallPath;
     char *last;
-    int length;
 
     SetupState.StepMessageId = IDS_BAD_DRIVE;
     if (!HasDrivePrefix(path))
         return Refuse(owner);
     if (path[3] == 0)
         return 1;   // a drive root is taken as it is
-    length = lstrlenA(path);
-    if (path[length - 1] == '\\')
-        path[length - 1] = 0;
+    DropTrailingBackslash(path);
 
+    // Both tests step by characters: the trail byte of a double-byte
+    // character may be 0x5C and is no backslash.
     last = LastBackslash(path);
     SetupState.StepMessageId = IDS_DOUBLE_BACKSLASH;
-    if (last[-1] == '\\')
+    if (*CharPrevA(path, last) == '\\')
         return Refuse(owner);
 
     SetupState.StepMessageId = IDS_NO_PARENT_DIR;

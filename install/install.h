@@ -10,8 +10,6 @@
 int LoadAgreementText(void);
 
 void DefaultInstallDir(void);
-void TrimBlanks(char *text);
-int HasDrivePrefix(const char *text);
 int PrepareInstallDir(HWND owner);
 
 void RemovePreviousInstall(HWND owner);

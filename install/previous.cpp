@@ -40,11 +40,12 @@ static int IsSetupFolder(const char *folder)
     return ProgramFolder(own, sizeof own) && SameFolder(own, folder);
 }
 
-static void RemoveOldFolder(HWND owner, const char *oldPath, DWORD storedSize)
+static void RemoveOldFolder(HWND owner, const char *oldPath)
 {
-    // A stored folder without its terminator, or with more after it, counts as another folder.
-    int same = storedSize == (DWORD)lstrlenA(SetupState.InstallPath) + 1
-               && lstrcmpiA(oldPath, SetupState.InstallPath) == 0;
+    // The install folder itself, however the registry writes it (without
+    // its terminator, in other case, by its short name): its settings files
+    // stay where they are and the folder is never removed.
+    int same = SameFolder(oldPath, SetupState.InstallPath);
 
     if (!same) {
         if (!SetCurrentDirectoryA(oldPath))
@@ -86,7 +87,11 @@ void RemovePreviousInstall(HWND owner)
         if (RegQueryValueExA(keys[opened - 1], AppPathValue, NULL, NULL, (BYTE *)oldPath, &size) == ERROR_SUCCESS) {
             // The value may have been stored without its terminator.
             oldPath[size] = 0;
-            RemoveOldFolder(owner, oldPath, size);
+            // Only a folder given from its drive's root is an installation of
+            // this setup: a relative one, or a drive letter and colon alone,
+            // would be read against whatever folder happens to be current.
+            if (HasDrivePrefix(oldPath))
+                RemoveOldFolder(owner, oldPath);
         }
     }
     CloseKeys(keys, opened);

@@ -38,7 +38,8 @@ int InOwnFolder(const char *file)
     char folder[MAX_PATH];
     char *cut;
 
-    if (lstrlenA(file) >= MAX_PATH)
+    // Only a path from a drive's root names a folder whatever is current.
+    if (!HasDrivePrefix(file) || lstrlenA(file) >= MAX_PATH)
         return 0;
     CopyText(folder, file);
     cut = LastBackslash(folder);
@@ -96,8 +97,11 @@ int IsInstalled(void)
     char path[FOLDER_PATH_ROOM], recorded[FOLDER_PATH_ROOM];
     static_assert(KEY_PATH_ROOM <= FOLDER_PATH_ROOM, "a key path fits where a file path does");
 
+    // A folder not given from its drive's root is nobody's: the setup
+    // would not take it for an installation either.
     if (ReadString(HKEY_LOCAL_MACHINE, CurrentVersionPath(path, AppPathsKey, ProgramFile), AppPathValue, recorded,
-                   MAX_PATH)) {
+                   MAX_PATH)
+        && HasDrivePrefix(recorded)) {
         UninstallState.RecordedHere = SameFolder(recorded, UninstallState.Folder);
         UninstallState.OtherInstallation = !UninstallState.RecordedHere;
     }

@@ -3,6 +3,7 @@
 // lands on disk read back directly.
 #include "support/install_run.h"
 #include "resources/resource.h"
+#include <shlobj.h>
 
 static bool IsReadonly(const std::string &path)
 {
@@ -42,6 +43,48 @@ TEST_F(GuiTest, ReadonlyMediaInstallAgainAndElsewhereLeavesNothingBehind)
     EXPECT_FALSE(DirExists(first)) << "the earlier installation's folder should be gone";
     for (const char *file : MediaFiles)
         EXPECT_TRUE(IsReadonly(media + "\\" + file)) << file << " of the media was changed";
+    DeleteTree(media);
+    DeleteTree(scratch);
+}
+
+// Characters whose second byte is 0x5C under code page 932, and one whose
+// second byte is not.
+#define HYO "\x95\x5C"
+#define SHI "\x8E\xA6"
+
+// The real wizard under code page 932 (Japanese Windows): this test runs in
+// a ctest entry with a Japanese locale in the environment, which Setup.exe
+// inherits. The setup folder itself ends in such a character. A folder
+// ending in one is installed; then one holding one, under a parent ending in
+// one, which removes the first; then the same folder again.
+class CodePage932Wizard : public GuiTest {};
+
+TEST_F(CodePage932Wizard, InstallsIntoFoldersWithTrailBytes)
+{
+    ASSERT_EQ(GetACP(), 932u) << "run with LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 (the cp932 ctest entry)";
+    std::string media = StageSetupFolder("cp932-media" HYO);
+    std::string scratch = MakeScratchDir("cp932-install");
+    std::string ending = scratch + "\\Tessel" HYO, parent = scratch + "\\" HYO SHI, inside = parent + "\\a" HYO "b";
+    ASSERT_TRUE(CreateDirectoryA(parent.c_str(), NULL));
+    static const struct { const char *Name; const std::string *Folder; } runs[] = {
+        { "a folder ending in the character", &ending },
+        { "a folder holding it, under a parent ending in it", &inside },
+        { "the same folder again", &inside },
+    };
+
+    for (const auto &run : runs) {
+        SCOPED_TRACE(run.Name);
+        Run = StartSetup(media);
+        ASSERT_TRUE(ClickThroughPages(Run, *run.Folder, IDC_SHORTCUT_USER));
+        ASSERT_EQ(FinishRun(Run), 1);
+        ExpectShippedFiles(*run.Folder);
+        ExpectInstalledRegistry(*run.Folder);
+        ShortcutSeen link = ReadShortcut(CSIDL_STARTMENU);
+        EXPECT_EQ(link.Target, *run.Folder + "\\Tessel.exe");
+        EXPECT_EQ(link.WorkingDir, *run.Folder + "\\");
+    }
+    EXPECT_FALSE(DirExists(ending)) << "the earlier installation's folder should be gone";
+    EXPECT_EQ(FilesIn(parent), std::vector<std::string>{ "a" HYO "b" });
     DeleteTree(media);
     DeleteTree(scratch);
 }

@@ -107,7 +107,9 @@ TEST_F(UninstallSteps, ShellIsToldThatTheAssociationWent)
 }
 
 // The registry may write the folder another way and still mean this one; a
-// folder that only starts like it is another installation's.
+// folder that only starts like it is another installation's, whose entries
+// all stay; a folder not given from a drive's root is nobody's: the entries
+// that name it stay, and the others go.
 TEST_F(UninstallSteps, FolderOfTheEntriesIsComparedAsAFolder)
 {
     CreateDirectoryA(Folder.c_str(), NULL);
@@ -115,28 +117,34 @@ TEST_F(UninstallSteps, FolderOfTheEntriesIsComparedAsAFolder)
     GetShortPathNameA(Folder.c_str(), shortName, sizeof shortName);
     std::string upper = Folder;
     CharUpperA(&upper[0]);
+    enum Owner { Here, Other, Nobody };
     const struct {
         std::string Recorded;
-        bool Here;
+        Owner Whose;
     } cases[] = {
-        { Folder, true },
-        { upper, true },
-        { Folder + "\\", true },
-        { shortName, true },
-        { Scratch + "\\x\\..\\Brindle Apps", true },
-        { Folder + "2", false },
-        { Scratch, false },
+        { Folder, Here },
+        { upper, Here },
+        { Folder + "\\", Here },
+        { shortName, Here },
+        { Scratch + "\\x\\..\\Brindle Apps", Here },
+        { Folder + "2", Other },
+        { Scratch, Other },
+        { "Brindle Apps", Nobody },
     };
+    std::string saved = CurrentDir();
+    // Where the relative folder would be this one.
+    SetCurrentDirectoryA(Scratch.c_str());
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Recorded);
         ResetMachine();
         ASSERT_NO_FATAL_FAILURE(Record(c.Recorded));
         RemoveRegistry();
-        EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, AppEntryKey), !c.Here);
-        EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY), !c.Here);
-        EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, VersionKey), !c.Here);
-        EXPECT_EQ(KeyExists(HKEY_CLASSES_ROOT, "Brindlecast"), !c.Here);
+        EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, AppEntryKey), c.Whose != Here);
+        EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY), c.Whose != Here);
+        EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, VersionKey), c.Whose == Other);
+        EXPECT_EQ(KeyExists(HKEY_CLASSES_ROOT, "Brindlecast"), c.Whose == Other);
     }
+    SetCurrentDirectoryA(saved.c_str());
 }
 
 // The same manifest as the setup program's: started elevated on Windows Vista
