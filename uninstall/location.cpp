@@ -99,12 +99,12 @@ int IsInstalled(void)
 
     // A folder not given from its drive's root is nobody's: the setup
     // would not take it for an installation either.
-    if (ReadString(HKEY_LOCAL_MACHINE, CurrentVersionPath(path, AppPathsKey, ProgramFile), AppPathValue, recorded,
-                   MAX_PATH)
-        && HasDrivePrefix(recorded)) {
-        UninstallState.RecordedHere = SameFolder(recorded, UninstallState.Folder);
-        UninstallState.OtherInstallation = !UninstallState.RecordedHere;
-    }
+    int recordedFolder = ReadString(HKEY_LOCAL_MACHINE, CurrentVersionPath(path, AppPathsKey, ProgramFile),
+                                    AppPathValue, recorded, MAX_PATH)
+                         && HasDrivePrefix(recorded);
+
+    UninstallState.RecordedHere = recordedFolder && SameFolder(recorded, UninstallState.Folder);
+    UninstallState.OtherInstallation = recordedFolder && !UninstallState.RecordedHere;
     UninstallState.EntryHere =
         ReadString(HKEY_LOCAL_MACHINE, CurrentVersionPath(path, UninstallKey, ProductName), UninstallStringValue,
                    recorded, sizeof recorded)
