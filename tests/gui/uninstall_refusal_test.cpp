@@ -94,7 +94,7 @@ TEST_F(UninstallGuiTest, RemovedOnWindows95AndNt351)
         ResetMachine();
         ASSERT_TRUE(InstallInProcess(Folder, c.PlatformId, c.MajorVersion, SHORTCUT_CURRENT_USER));
         EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, UNINSTALL_ENTRY_KEY), c.Entry);
-        SetUninstallVersion(c.Version);
+        SetReportedVersion(c.Version, "Uninstal.exe");
 
         Run = StartUninstall(Folder);
         MessageBoxSeen question = WaitForUninstallBox();

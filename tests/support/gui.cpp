@@ -15,9 +15,9 @@ std::string StageSetupFolder(const std::string &name)
     return folder;
 }
 
-void SetReportedVersion(const std::string &version)
+void SetReportedVersion(const std::string &version, const char *program)
 {
-    const char *key = "Software\\Wine\\AppDefaults\\Setup.exe";
+    std::string key = std::string("Software\\Wine\\AppDefaults\\") + program;
     if (version.empty())
         DeleteKeyTree(HKEY_CURRENT_USER, key);
     else

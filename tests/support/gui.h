@@ -13,9 +13,10 @@
 // returns the folder. Tests then change or remove files in it as they need.
 std::string StageSetupFolder(const std::string &name);
 
-// The Windows version Wine reports to Setup.exe ("win95", "nt351", "nt40",
-// "win31", ...); an empty text restores the prefix's own.
-void SetReportedVersion(const std::string &version);
+// The Windows version Wine reports to Setup.exe, or to another program of
+// that file name ("win95", "nt351", "nt40", "win31", ...); an empty text
+// restores the prefix's own.
+void SetReportedVersion(const std::string &version, const char *program = "Setup.exe");
 
 struct SetupRun {
     PROCESS_INFORMATION Process;

@@ -24,15 +24,6 @@ bool InstallInProcess(const std::string &folder, DWORD platformId, DWORD majorVe
     return installed;
 }
 
-void SetUninstallVersion(const std::string &version)
-{
-    const char *key = "Software\\Wine\\AppDefaults\\Uninstal.exe";
-    if (version.empty())
-        DeleteKeyTree(HKEY_CURRENT_USER, key);
-    else
-        SetRegString(HKEY_CURRENT_USER, key, "Version", version);
-}
-
 static std::string TempFolder()
 {
     char temp[MAX_PATH];
@@ -225,7 +216,7 @@ void UninstallGuiTest::SetUp()
 void UninstallGuiTest::TearDown()
 {
     GuiTest::TearDown();
-    SetUninstallVersion("");
+    SetReportedVersion("", "Uninstal.exe");
     delete Restart;
     ResetMachine();
     DeleteTree(Scratch);

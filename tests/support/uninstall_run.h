@@ -19,9 +19,6 @@
 bool InstallInProcess(const std::string &folder, DWORD platformId, DWORD majorVersion, BYTE shortcutChoice,
                       const std::string &media = SETUP_MEDIA_DIR);
 
-// The Windows version Wine reports to Uninstal.exe; an empty text restores the prefix's own.
-void SetUninstallVersion(const std::string &version);
-
 // A command line started from the temporary folder as current folder.
 SetupRun StartProgram(const std::string &commandLine);
 // Uninstal.exe of a folder, with the arguments given.
