@@ -12,7 +12,7 @@ static const char ShellDll[] = "shell32.dll";
 // loads find it already there. A name the system lacks is simply not loaded.
 static const char *const PreloadedLibraries[] = {
     "uxtheme.dll", "userenv.dll", "setupapi.dll", "apphelp.dll", "propsys.dll", "dwmapi.dll",
-    "cryptbase.dll", "ntmarta.dll", "oleacc.dll", "clbcatq.dll", "version.dll",
+    "cryptbase.dll", "ntmarta.dll", "oleacc.dll", "clbcatq.dll", "version.dll", "msimg32.dll",
 };
 
 typedef BOOL(WINAPI *SetDefaultDllDirectoriesCall)(DWORD);

@@ -22,6 +22,8 @@ int MakeTempCopy(void)
     return 1;
 }
 
+typedef BOOL(WINAPI *MoveFileLaterCall)(LPCSTR, LPCSTR, DWORD);
+
 // Windows NT keeps the list itself. The Windows 95 family reads it from
 // wininit.ini, a line NUL=<short path> each; lines of other programs may be
 // there already, so the section is read and written back whole.
@@ -33,7 +35,12 @@ void RemoveAtRestart(const char *path)
     char *end;
 
     if (UninstallState.PlatformId == VER_PLATFORM_WIN32_NT) {
-        MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
+        // Bound at run time: the loader of the Windows 95 family, which has
+        // no such list, would refuse a program that imports it.
+        MoveFileLaterCall moveLater = (MoveFileLaterCall)(void *)GetProcAddress(GetModuleHandleA("kernel32.dll"),
+                                                                                "MoveFileExA");
+        if (moveLater)
+            moveLater(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
         return;
     }
     length = GetWindowsDirectoryA(file, MAX_PATH);

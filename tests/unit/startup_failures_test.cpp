@@ -14,7 +14,7 @@ static char ReportPath[MAX_PATH];
 static HMODULE WINAPI NoModule(LPCSTR) { return NULL; }
 static HICON WINAPI NoIcon(HINSTANCE, LPCSTR) { return NULL; }
 static HCURSOR WINAPI NoCursor(HINSTANCE, LPCSTR) { return NULL; }
-static ATOM WINAPI NoClass(const WNDCLASSEXA *) { return 0; }
+static ATOM WINAPI NoClass(const WNDCLASSA *) { return 0; }
 static HWND WINAPI NoWindow(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID)
 {
     return NULL;
@@ -27,7 +27,7 @@ static const struct {
     { "kernel32.dll", "GetModuleHandleA", (void *)NoModule },
     { "user32.dll", "LoadIconA", (void *)NoIcon },
     { "user32.dll", "LoadCursorA", (void *)NoCursor },
-    { "user32.dll", "RegisterClassExA", (void *)NoClass },
+    { "user32.dll", "RegisterClassA", (void *)NoClass },
     { "user32.dll", "CreateWindowExA", (void *)NoWindow },
 };
 
@@ -69,7 +69,7 @@ TEST(StartupFailure, ShowsOneUnownedErrorBoxAndEndsWithExitCodeOne)
         { "GetModuleHandleA", "Can't get module handle." },
         { "LoadIconA", "Can't load icon." },
         { "LoadCursorA", "Can't load cursor." },
-        { "RegisterClassExA", "Can't register window class." },
+        { "RegisterClassA", "Can't register window class." },
         { "CreateWindowExA", "Can't create window." },
     };
     std::string folder = MakeScratchDir("startup-failure");
