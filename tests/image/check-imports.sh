@@ -20,6 +20,7 @@ ADVAPI32.dll RegCreateKeyExA
 ADVAPI32.dll RegDeleteKeyA
 ADVAPI32.dll RegEnumKeyExA
 ADVAPI32.dll RegOpenKeyExA
+ADVAPI32.dll RegQueryInfoKeyA
 ADVAPI32.dll RegQueryValueExA
 ADVAPI32.dll RegSetValueExA
 
@@ -37,23 +38,32 @@ KERNEL32.dll CloseHandle
 KERNEL32.dll CopyFileA
 KERNEL32.dll CreateDirectoryA
 KERNEL32.dll CreateFileA
+KERNEL32.dll CreateProcessA
 KERNEL32.dll DeleteFileA
+KERNEL32.dll DuplicateHandle
 KERNEL32.dll ExitProcess
 KERNEL32.dll FindClose
 KERNEL32.dll FindFirstFileA
 KERNEL32.dll FindNextFileA
+KERNEL32.dll GetCommandLineA
+KERNEL32.dll GetCurrentProcess
+KERNEL32.dll GetFileAttributesA
 KERNEL32.dll GetFileSize
 KERNEL32.dll GetFullPathNameA
 KERNEL32.dll GetLastError
 KERNEL32.dll GetModuleFileNameA
 KERNEL32.dll GetModuleHandleA
+KERNEL32.dll GetPrivateProfileSectionA
 KERNEL32.dll GetProcAddress
 # New in Windows NT 3.5 (absent from 3.1): MSDN Library QuickInfo, "Windows
 # NT: Requires version 3.5 or later. Windows: Requires Windows 95 or later."
 KERNEL32.dll GetShortPathNameA
 KERNEL32.dll GetSystemDirectoryA
+KERNEL32.dll GetTempFileNameA
+KERNEL32.dll GetTempPathA
 # New in Windows NT 3.5, as GetShortPathNameA (MSDN Library QuickInfo).
 KERNEL32.dll GetVersionExA
+KERNEL32.dll GetWindowsDirectoryA
 KERNEL32.dll GlobalAlloc
 KERNEL32.dll GlobalFree
 KERNEL32.dll GlobalLock
@@ -69,6 +79,10 @@ KERNEL32.dll ReadFile
 KERNEL32.dll RemoveDirectoryA
 KERNEL32.dll SetCurrentDirectoryA
 KERNEL32.dll SetErrorMode
+KERNEL32.dll SetFileAttributesA
+KERNEL32.dll Sleep
+KERNEL32.dll WaitForSingleObject
+KERNEL32.dll WritePrivateProfileSectionA
 KERNEL32.dll lstrcmpiA
 KERNEL32.dll lstrlenA
 
@@ -82,6 +96,8 @@ ole32.dll CoInitialize
 ole32.dll CoUninitialize
 
 USER32.dll BeginPaint
+USER32.dll CharNextA
+USER32.dll CharPrevA
 USER32.dll CheckRadioButton
 USER32.dll CreateDialogParamA
 USER32.dll CreateWindowExA
@@ -110,11 +126,13 @@ USER32.dll SetWindowPos
 USER32.dll SetWindowTextA
 USER32.dll ShowWindow
 USER32.dll UpdateWindow
+USER32.dll wsprintfA
 
 # Never imported, bound at run time where present: SHGetSpecialFolderLocation,
 # SHGetPathFromIDListA, SHGetMalloc and SHChangeNotify (shell32 4.0: Windows
 # 95 and NT 4.0, not NT 3.x), SetDefaultDllDirectories (Windows 8, or 7 and
-# Vista with a later update).
+# Vista with a later update), MoveFileExA (Windows NT only: "Windows:
+# Unsupported" in the MSDN Library QuickInfo).
 LIST
 )
 
