@@ -172,3 +172,19 @@ TEST_F(UninstallGuiTest, AnotherInstallationKeepsItsEntries)
     ExpectInstalledRegistry(other);
     EXPECT_EQ(ReadShortcut(CSIDL_STARTMENU).Target, other + "\\Tessel.exe");
 }
+
+// A DLL planted beside the uninstaller under the name of a system DLL that
+// the message boxes load by name is never loaded; as a file Setup did not
+// install, it keeps the folder.
+TEST_F(UninstallGuiTest, DllPlantedBesideTheUninstallerIsNeverLoaded)
+{
+    ASSERT_TRUE(InstallInProcess(Folder, VER_PLATFORM_WIN32_NT, 6, SHORTCUT_NONE));
+    ASSERT_TRUE(CopyFileA(PLANTED_DLL, (Folder + "\\uxtheme.dll").c_str(), FALSE));
+    SetRegString(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Uninstal.exe\\DllOverrides", "uxtheme",
+                 "native,builtin");
+
+    Run = StartUninstall(Folder);
+    EXPECT_NE(AnswerYes().find("The folder " + Folder + " was kept"), std::string::npos);
+    EXPECT_EQ(Finish(Run), 0);
+    EXPECT_EQ(FilesIn(Folder), std::vector<std::string>{ "uxtheme.dll" });
+}
