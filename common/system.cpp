@@ -25,13 +25,19 @@ HMODULE LoadSystemLibrary(const char *name)
 {
     char path[2 * MAX_PATH];
     UINT length = GetSystemDirectoryA(path, MAX_PATH);
+    HMODULE module;
 
     if (length == 0 || length >= MAX_PATH)
         return NULL;
     CopyText(CopyText(path + length, "\\"), name);
     // The altered search path looks for the DLL's own dependencies in its
-    // folder first, not in the program's.
-    return LoadLibraryExA(path, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
+    // folder first, not in the program's. Once SetDefaultDllDirectories is
+    // in force Windows may refuse that flag as an invalid parameter; the
+    // default directories then keep the dependencies to the system folder.
+    module = LoadLibraryExA(path, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (!module && GetLastError() == ERROR_INVALID_PARAMETER)
+        module = LoadLibraryExA(path, NULL, 0);
+    return module;
 }
 
 // On Windows Vista, SetDefaultDllDirectories (from a later update) keeps

@@ -4,7 +4,8 @@
 set -euo pipefail
 
 need=(cmake make g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386
-      xvfb x11-utils googletest liblnk-utils imagemagick libxml2-utils locales)
+      xvfb x11-utils googletest liblnk-utils imagemagick libxml2-utils locales
+      osslsigncode openssl)
 
 missing=()
 for p in "${need[@]}"; do

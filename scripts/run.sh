@@ -10,6 +10,9 @@
 #                           screenshot of the backdrop, of every page and of
 #                           the uninstaller's boxes saved as PNG files in
 #                           $BUILD_DIR/screenshots/
+#   --dpi N                 with either: the screen set to N dots per inch
+#                           (96 unless given) and the desktop grown to match,
+#                           1024x768 at 96
 #
 # Either way it then prints what was installed: the install folder, the
 # registry entries and the Start Menu shortcut; the demo prints it again
@@ -19,11 +22,21 @@ cd "$(dirname "$0")/.."
 export BUILD_DIR=${BUILD_DIR:-build}
 
 demo=0
-case "${1:-}" in
-  "") ;;
-  --demo) demo=1 ;;
-  *) echo "usage: scripts/run.sh [--demo]" >&2; exit 2 ;;
+dpi=96
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --demo) demo=1 ;;
+    --dpi) dpi=${2:-}; shift ;;
+    *) echo "usage: scripts/run.sh [--demo] [--dpi N]" >&2; exit 2 ;;
+  esac
+  shift
+done
+case "$dpi" in
+  ''|*[!0-9]*) echo "usage: scripts/run.sh [--demo] [--dpi N]" >&2; exit 2 ;;
 esac
+width=$((1024 * dpi / 96))
+height=$((768 * dpi / 96))
+export XVFB_SCREEN=${width}x${height}x24
 if [ "$demo" = 0 ] && { [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; }; then
   echo "No usable display: running the scripted installation instead."
   demo=1
@@ -36,8 +49,9 @@ trap 'wineserver -k 2>/dev/null || true; stop_xvfb' EXIT
 trap 'exit 130' INT TERM
 echo "Making a fresh Wine prefix in $BUILD_DIR/run-prefix..."
 fresh_prefix "$PWD/$BUILD_DIR/run-prefix"
+[ "$dpi" = 96 ] || wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
 media=$(winepath -w "$PWD/$BUILD_DIR/media")
-desktop=/desktop=Setup,1024x768
+desktop=/desktop=Setup,${width}x${height}
 
 # What an installation leaves: the install folder, the registry entries and
 # the Start Menu shortcut, and after a removal what waits for the restart.

@@ -1,9 +1,9 @@
 #!/bin/sh
-# Checks the application manifest with a real XML parser: well-formed, and
-# the elevation request where Windows looks for it, inside a trustInfo that
+# Checks the application manifest with a real XML parser: well-formed, the
+# elevation request where Windows looks for it, inside a trustInfo that
 # declares exactly one namespace (Windows XP refuses a trustInfo without
 # one; Windows XP SP2 without its hotfix can restart when an element
-# declares the same namespace twice).
+# declares the same namespace twice), and system DPI awareness.
 set -u
 manifest=$1
 fail=0
@@ -32,4 +32,9 @@ expect "count($trust/descendant-or-self::*[count(namespace::*) != 2])" 0 \
 expect "count($level[namespace-uri()='$v3'])" 1 "one requestedExecutionLevel in the asm.v3 namespace"
 expect "string($level/@level)" requireAdministrator "run level requireAdministrator"
 expect "string($level/@uiAccess)" false "uiAccess false"
+
+settings="/*[local-name()='assembly']/*[local-name()='application' and namespace-uri()='$v3']/*[local-name()='windowsSettings']"
+aware="$settings/*[local-name()='dpiAware' and namespace-uri()='http://schemas.microsoft.com/SMI/2005/WindowsSettings']"
+expect "count($aware)" 1 "one dpiAware setting in its namespace"
+expect "normalize-space($aware)" true "dpiAware true (system-aware)"
 exit $fail

@@ -82,3 +82,13 @@ TEST_F(SetupManifest, NamesEveryWindowsFromVistaToTen)
         EXPECT_TRUE(IsEqualGUID(information->Elements[i].Id, expected[i]));
     }
 }
+
+// System-aware: drawn at the screen's DPI when the program starts, never
+// stretched by Windows; the pages are measured at 96, 120 and 144 DPI.
+TEST_F(SetupManifest, DeclaresItselfDpiAware)
+{
+    WCHAR value[16] = L"";
+    SIZE_T written = 0;
+    ASSERT_TRUE(QueryActCtxSettingsW(0, Context, NULL, L"dpiAware", value, 16, &written)) << GetLastError();
+    EXPECT_STREQ(value, L"true");
+}

@@ -53,6 +53,52 @@ TEST(LoadSystemLibrary, LoadsFromTheSystemFolderOnly)
     DeleteTree(folder);
 }
 
+// Windows may refuse the altered search path once default directories are
+// set; the DLL is then loaded under those directories instead. Any other
+// refusal is final.
+static struct {
+    DWORD Refusal;
+    std::vector<DWORD> Flags;
+    ImportSwap *Swap;
+} Refusing;
+
+static HMODULE WINAPI RefuseAlteredSearch(LPCSTR path, HANDLE file, DWORD flags)
+{
+    Refusing.Flags.push_back(flags);
+    if (flags & LOAD_WITH_ALTERED_SEARCH_PATH) {
+        SetLastError(Refusing.Refusal);
+        return NULL;
+    }
+    return ((HMODULE(WINAPI *)(LPCSTR, HANDLE, DWORD))Refusing.Swap->Original)(path, file, flags);
+}
+
+TEST(LoadSystemLibrary, LoadsUnderTheDefaultDirectoriesWhenTheAlteredSearchIsRefused)
+{
+    const struct {
+        DWORD Refusal;
+        bool Loads;
+        std::vector<DWORD> Flags;
+    } cases[] = {
+        { ERROR_INVALID_PARAMETER, true, { LOAD_WITH_ALTERED_SEARCH_PATH, 0 } },
+        { ERROR_MOD_NOT_FOUND, false, { LOAD_WITH_ALTERED_SEARCH_PATH } },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Refusal);
+        Refusing.Refusal = c.Refusal;
+        Refusing.Flags.clear();
+        HMODULE module;
+        {
+            ImportSwap load("kernel32.dll", "LoadLibraryExA", (void *)RefuseAlteredSearch);
+            Refusing.Swap = &load;
+            module = LoadSystemLibrary("shell32.dll");
+        }
+        EXPECT_EQ(module != NULL, c.Loads);
+        if (module)
+            EXPECT_EQ(Lower(ModulePath(module)), Lower(SystemFolder() + "\\shell32.dll"));
+        EXPECT_EQ(Refusing.Flags, c.Flags);
+    }
+}
+
 // What HardenDllSearch asked of the loader.
 static struct {
     int DefaultCalls;
