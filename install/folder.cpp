@@ -77,8 +77,11 @@ int PrepareInstallDir(HWND owner)
     SetupState.StepMessageId = IDS_NO_PARENT_DIR;
     if (!EnterParent(last))
         return Refuse(owner);
+    // Made by the whole path, the very text every later step uses: by its
+    // name alone, a name such as "/Tool" (the platform takes "/" for a
+    // separator too) would be made in the drive's root instead.
     SetupState.StepMessageId = IDS_NO_CREATE_DIR;
-    if (!CreateDirectoryA(last + 1, NULL))
+    if (!CreateDirectoryA(path, NULL))
         return Refuse(owner);
     return 1;
 }

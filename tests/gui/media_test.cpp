@@ -1,8 +1,10 @@
-// Whole runs of Setup.exe from read-only media: installed, installed again
-// into the same folder, then into another one, with the attributes of what
-// lands on disk read back directly.
+// Whole runs of Setup.exe as real media and real code pages meet it: from
+// read-only media (installed, installed again into the same folder, then
+// into another one, attributes read back directly), and under the
+// double-byte code page 932 into folders whose names hold a 0x5C trail byte.
 #include "support/install_run.h"
 #include "resources/resource.h"
+#include <functional>
 #include <shlobj.h>
 
 static bool IsReadonly(const std::string &path)
@@ -15,31 +17,47 @@ static const char *const MediaFiles[] = {
     "Setup.exe", "License.txt", "Order.txt", "Tessel.exe", "Tessel.hlp", "Tessel.cnt", "Uninstal.exe", "Readme.txt",
 };
 
+// Whole installations from one setup folder into each folder in turn, each
+// with no box on the way (the finish page comes and the run ends), leaving
+// the shipped files and the registry entries, and what `more` checks.
+class MediaRuns : public GuiTest {
+protected:
+    struct Into {
+        const char *Name;
+        const std::string *Folder;
+    };
+    void InstallInTurn(const std::string &media, std::initializer_list<Into> runs, int shortcut,
+                       const std::function<void(const std::string &)> &more)
+    {
+        for (const Into &into : runs) {
+            SCOPED_TRACE(into.Name);
+            Run = StartSetup(media);
+            ASSERT_TRUE(ClickThroughPages(Run, *into.Folder, shortcut));
+            ASSERT_EQ(FinishRun(Run), 1);
+            ExpectShippedFiles(*into.Folder);
+            ExpectInstalledRegistry(*into.Folder);
+            more(*into.Folder);
+        }
+    }
+};
+
 // Every file of the media read-only, as a disc or a read-only share shows them.
-TEST_F(GuiTest, ReadonlyMediaInstallAgainAndElsewhereLeavesNothingBehind)
+TEST_F(MediaRuns, ReadonlyMediaInstallAgainAndElsewhereLeavesNothingBehind)
 {
     std::string media = StageSetupFolder("readonly-media");
     for (const char *file : MediaFiles)
         ASSERT_TRUE(SetFileAttributesA((media + "\\" + file).c_str(), FILE_ATTRIBUTE_READONLY)) << file;
     std::string scratch = MakeScratchDir("readonly-media-install");
     std::string first = scratch + "\\First", second = scratch + "\\Second";
-    static const struct { const char *Name; const std::string *Folder; } runs[] = {
-        { "first installation", &first },
-        { "again into the same folder", &first },
-        { "again into another folder", &second },
-    };
 
-    for (const auto &run : runs) {
-        SCOPED_TRACE(run.Name);
-        Run = StartSetup(media);
-        ASSERT_TRUE(ClickThroughPages(Run, *run.Folder, IDC_SHORTCUT_NONE));
-        // No box on the way: the finish page comes, and the run ends.
-        ASSERT_EQ(FinishRun(Run), 1);
-        ExpectShippedFiles(*run.Folder);
-        for (const char *file : ShippedFileNames)
-            EXPECT_FALSE(IsReadonly(*run.Folder + "\\" + file)) << file;
-        ExpectInstalledRegistry(*run.Folder);
-    }
+    InstallInTurn(media,
+                  { { "first installation", &first },
+                    { "again into the same folder", &first },
+                    { "again into another folder", &second } },
+                  IDC_SHORTCUT_NONE, [](const std::string &folder) {
+                      for (const char *file : ShippedFileNames)
+                          EXPECT_FALSE(IsReadonly(folder + "\\" + file)) << file;
+                  });
     EXPECT_FALSE(DirExists(first)) << "the earlier installation's folder should be gone";
     for (const char *file : MediaFiles)
         EXPECT_TRUE(IsReadonly(media + "\\" + file)) << file << " of the media was changed";
@@ -57,7 +75,7 @@ TEST_F(GuiTest, ReadonlyMediaInstallAgainAndElsewhereLeavesNothingBehind)
 // inherits. The setup folder itself ends in such a character. A folder
 // ending in one is installed; then one holding one, under a parent ending in
 // one, which removes the first; then the same folder again.
-class CodePage932Wizard : public GuiTest {};
+class CodePage932Wizard : public MediaRuns {};
 
 TEST_F(CodePage932Wizard, InstallsIntoFoldersWithTrailBytes)
 {
@@ -66,23 +84,16 @@ TEST_F(CodePage932Wizard, InstallsIntoFoldersWithTrailBytes)
     std::string scratch = MakeScratchDir("cp932-install");
     std::string ending = scratch + "\\Tessel" HYO, parent = scratch + "\\" HYO SHI, inside = parent + "\\a" HYO "b";
     ASSERT_TRUE(CreateDirectoryA(parent.c_str(), NULL));
-    static const struct { const char *Name; const std::string *Folder; } runs[] = {
-        { "a folder ending in the character", &ending },
-        { "a folder holding it, under a parent ending in it", &inside },
-        { "the same folder again", &inside },
-    };
 
-    for (const auto &run : runs) {
-        SCOPED_TRACE(run.Name);
-        Run = StartSetup(media);
-        ASSERT_TRUE(ClickThroughPages(Run, *run.Folder, IDC_SHORTCUT_USER));
-        ASSERT_EQ(FinishRun(Run), 1);
-        ExpectShippedFiles(*run.Folder);
-        ExpectInstalledRegistry(*run.Folder);
-        ShortcutSeen link = ReadShortcut(CSIDL_STARTMENU);
-        EXPECT_EQ(link.Target, *run.Folder + "\\Tessel.exe");
-        EXPECT_EQ(link.WorkingDir, *run.Folder + "\\");
-    }
+    InstallInTurn(media,
+                  { { "a folder ending in the character", &ending },
+                    { "a folder holding it, under a parent ending in it", &inside },
+                    { "the same folder again", &inside } },
+                  IDC_SHORTCUT_USER, [](const std::string &folder) {
+                      ShortcutSeen link = ReadShortcut(CSIDL_STARTMENU);
+                      EXPECT_EQ(link.Target, folder + "\\Tessel.exe");
+                      EXPECT_EQ(link.WorkingDir, folder + "\\");
+                  });
     EXPECT_FALSE(DirExists(ending)) << "the earlier installation's folder should be gone";
     EXPECT_EQ(FilesIn(parent), std::vector<std::string>{ "a" HYO "b" });
     DeleteTree(media);
