@@ -42,6 +42,14 @@ inline constexpr char AppPathValue[] = "Path";
 inline constexpr char UninstallKey[] = "Uninstall";
 inline constexpr char DisplayNameValue[] = "DisplayName";
 inline constexpr char UninstallStringValue[] = "UninstallString";
+// Read by Windows' list of installed programs and by package tools; the
+// version and the publisher are VersionName and MakerName.
+inline constexpr char DisplayVersionValue[] = "DisplayVersion";
+inline constexpr char PublisherValue[] = "Publisher";
+inline constexpr char DisplayIconValue[] = "DisplayIcon";
+inline constexpr char InstallLocationValue[] = "InstallLocation";
+inline constexpr const char *NoChangeValues[] = { "NoModify", "NoRepair" };
+inline constexpr char QuietUninstallStringValue[] = "QuietUninstallString";
 inline constexpr char SettingsKey[] = "Settings";
 inline constexpr const char *WindowPositionValues[] = { "WindowLeft", "WindowTop" };
 inline constexpr char SettingsExtension[] = ".tsl";
@@ -50,6 +58,23 @@ inline constexpr char DefaultIconKey[] = "DefaultIcon";
 inline constexpr const char *OpenCommandChain[] = { "shell", "open", "command" };
 #define OPEN_COMMAND_DEPTH ((int)ARRAY_LENGTH(OpenCommandChain))
 inline constexpr char OpenCommandTail[] = " %1";
+
+// The uninstaller: its caption, the switch that runs it without questions
+// or boxes, and what it needs to remove itself.
+inline constexpr char UninstallTitle[] = PRODUCT " 1.26 Uninstall";
+#define QUIET_SWITCH "/S"
+inline constexpr char QuietSwitch[] = QUIET_SWITCH;
+inline constexpr char QuietUninstallTail[] = " " QUIET_SWITCH;
+#undef QUIET_SWITCH
+// The copy in the temporary folder is started with this switch, the handle
+// of the process it waits for and the path of the uninstaller it removes.
+inline constexpr char FinishSwitch[] = "/F:";
+inline constexpr char TempCopyPrefix[] = "Bcu";
+// The Windows 95 family removes files at the next restart through this
+// section of this file in the Windows folder: a line NUL=<short path> each.
+inline constexpr char RestartFile[] = "wininit.ini";
+inline constexpr char RestartSection[] = "rename";
+inline constexpr char RestartDelete[] = "NUL=";
 
 #undef PRODUCT
 #undef PROGRAM

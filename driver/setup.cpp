@@ -2,6 +2,7 @@
 #include "driver.h"
 #include "../screens/screens.h"
 #include "../install/install.h"
+#include "../common/system.h"
 
 // Every start-up failure here is reported with no owner: the backdrop does
 // not exist until the last step.
@@ -78,6 +79,7 @@ extern "C" void WINAPI RunSetup(void)
 {
     int loaded = 0, ok;
 
+    HardenDllSearch();
     SetupState.StepMessageId = IDS_NO_MODULE_HANDLE;
     ok = ShowBackdrop();
     // The version check reports its own refusal.

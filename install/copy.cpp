@@ -12,6 +12,9 @@ int CopyProductFiles(void)
         // The source is the bare name in the setup folder, which is current.
         if (!CopyFileA(ProductFiles[i], InstallFolderPath(target, ProductFiles[i]), FALSE))
             return 0;
+        // A copy taken from read-only media carries that attribute, and the
+        // next installation could neither replace nor delete it.
+        ClearReadOnly(target);
     }
     return 1;
 }

@@ -29,30 +29,6 @@ void DefaultInstallDir(void)
         CopyText(SetupState.InstallPath, FallbackInstallDir);
 }
 
-static int IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-void TrimBlanks(char *text)
-{
-    char *first = text, *end;
-
-    while (IsBlank(*first))
-        first++;
-    end = first + lstrlenA(first);
-    while (end > first && IsBlank(end[-1]))
-        end--;
-    *end = 0;
-    CopyText(text, first);
-}
-
-int HasDrivePrefix(const char *text)
-{
-    char letter = text[0] | 0x20;
-    return letter >= 'a' && letter <= 'z' && text[1] == ':' && text[2] == '\\';
-}
-
 static int Refuse(HWND owner)
 {
     ReportFailure(owner);
@@ -75,20 +51,19 @@ int PrepareInstallDir(HWND owner)
 {
     char *path = SetupState.InstallPath;
     char *last;
-    int length;
 
     SetupState.StepMessageId = IDS_BAD_DRIVE;
     if (!HasDrivePrefix(path))
         return Refuse(owner);
     if (path[3] == 0)
         return 1;   // a drive root is taken as it is
-    length = lstrlenA(path);
-    if (path[length - 1] == '\\')
-        path[length - 1] = 0;
+    DropTrailingBackslash(path);
 
+    // Both tests step by characters: the trail byte of a double-byte
+    // character may be 0x5C and is no backslash.
     last = LastBackslash(path);
     SetupState.StepMessageId = IDS_DOUBLE_BACKSLASH;
-    if (last[-1] == '\\')
+    if (*CharPrevA(path, last) == '\\')
         return Refuse(owner);
 
     SetupState.StepMessageId = IDS_NO_PARENT_DIR;
@@ -102,8 +77,11 @@ int PrepareInstallDir(HWND owner)
     SetupState.StepMessageId = IDS_NO_PARENT_DIR;
     if (!EnterParent(last))
         return Refuse(owner);
+    // Made by the whole path, the very text every later step uses: by its
+    // name alone, a name such as "/Tool" (the platform takes "/" for a
+    // separator too) would be made in the drive's root instead.
     SetupState.StepMessageId = IDS_NO_CREATE_DIR;
-    if (!CreateDirectoryA(last + 1, NULL))
+    if (!CreateDirectoryA(path, NULL))
         return Refuse(owner);
     return 1;
 }

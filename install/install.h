@@ -4,12 +4,12 @@
 
 #include "../common/state.h"
 #include "../common/keys.h"
+#include "../common/productfiles.h"
+#include "../common/folders.h"
 
 int LoadAgreementText(void);
 
 void DefaultInstallDir(void);
-void TrimBlanks(char *text);
-int HasDrivePrefix(const char *text);
 int PrepareInstallDir(HWND owner);
 
 void RemovePreviousInstall(HWND owner);

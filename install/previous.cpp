@@ -31,55 +31,21 @@ static void MoveSettingsFiles(HWND owner)
     FindClose(search);
 }
 
-// A folder written another way (other case, "..", "/", doubled or trailing
-// backslashes, short names) is still the same folder: folders are compared
-// by their full short form, and as written when that cannot be had.
-static void ComparableFolder(const char *folder, char *to, DWORD room)
-{
-    char full[2 * MAX_PATH];
-    DWORD length = GetFullPathNameA(folder, sizeof full, full, NULL);
-    char *end;
-
-    if (length == 0 || length >= sizeof full)
-        CopyText(full, folder);
-    length = GetShortPathNameA(full, to, room);
-    if (length == 0 || length >= room)
-        end = CopyText(to, full);
-    else
-        end = to + length;
-    if (end > to && end[-1] == '\\')
-        end[-1] = 0;
-}
-
 // Tells whether a folder is the one this setup program runs from: its
 // product files are then the setup's own and must not be deleted.
 static int IsSetupFolder(const char *folder)
 {
-    char own[2 * MAX_PATH], ownFolder[2 * MAX_PATH], given[2 * MAX_PATH];
-    DWORD length = GetModuleFileNameA(SetupState.Instance, own, sizeof own);
+    char own[2 * MAX_PATH];
 
-    if (length == 0 || length >= sizeof own || !LastBackslash(own))
-        return 0;
-    // Keep the backslash: "C:" alone would name the drive's current folder.
-    LastBackslash(own)[1] = 0;
-    ComparableFolder(own, ownFolder, sizeof ownFolder);
-    ComparableFolder(folder, given, sizeof given);
-    return lstrcmpiA(ownFolder, given) == 0;
+    return ProgramFolder(own, sizeof own) && SameFolder(own, folder);
 }
 
-static void DeleteProductFiles(const char *folder)
+static void RemoveOldFolder(HWND owner, const char *oldPath)
 {
-    char path[MAX_PATH + 1 + MAX_PATH];
-
-    for (const char *file : ProductFiles)
-        DeleteFileA(JoinPath(path, folder, file));
-}
-
-static void RemoveOldFolder(HWND owner, const char *oldPath, DWORD storedSize)
-{
-    // A stored folder without its terminator, or with more after it, counts as another folder.
-    int same = storedSize == (DWORD)lstrlenA(SetupState.InstallPath) + 1
-               && lstrcmpiA(oldPath, SetupState.InstallPath) == 0;
+    // The install folder itself, however the registry writes it (without
+    // its terminator, in other case, by its short name): its settings files
+    // stay where they are and the folder is never removed.
+    int same = SameFolder(oldPath, SetupState.InstallPath);
 
     if (!same) {
         if (!SetCurrentDirectoryA(oldPath))
@@ -121,7 +87,11 @@ void RemovePreviousInstall(HWND owner)
         if (RegQueryValueExA(keys[opened - 1], AppPathValue, NULL, NULL, (BYTE *)oldPath, &size) == ERROR_SUCCESS) {
             // The value may have been stored without its terminator.
             oldPath[size] = 0;
-            RemoveOldFolder(owner, oldPath, size);
+            // Only a folder given from its drive's root is an installation of
+            // this setup: a relative one, or a drive letter and colon alone,
+            // would be read against whatever folder happens to be current.
+            if (HasDrivePrefix(oldPath))
+                RemoveOldFolder(owner, oldPath);
         }
     }
     CloseKeys(keys, opened);

@@ -1,7 +1,7 @@
 // Records the installed product in the registry: version keys, application
 // path, uninstall entry, per-user defaults and the file association.
 #include "install.h"
-#include <shlobj.h>
+#include "../common/system.h"
 
 static int CreateKey(HKEY parent, const char *name, REGSAM access, HKEY *key)
 {
@@ -15,10 +15,16 @@ static int SetString(HKEY key, const char *name, const char *text)
     return RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text, lstrlenA(text) + 1) == ERROR_SUCCESS;
 }
 
+static int SetDword(HKEY key, const char *name, DWORD value)
+{
+    return RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE *)&value, sizeof value) == ERROR_SUCCESS;
+}
+
 // A path with spaces in a command line must be quoted, or the shell may run
 // a program named by its first words instead. The command is the path of a
 // file in the install folder, quoted, and a tail.
 #define COMMAND_ROOM (INSTALL_PATH_ROOM + 2 + sizeof OpenCommandTail)
+static_assert(sizeof QuietUninstallTail <= sizeof OpenCommandTail, "the quiet uninstall command fits");
 static const char *QuotedCommand(char *to, const char *name, const char *tail)
 {
     char *end = CopyText(to, "\"");
@@ -85,7 +91,7 @@ static int WriteAppPath(HKEY currentVersion)
 
 static int WriteUninstallEntry(HKEY currentVersion)
 {
-    char command[COMMAND_ROOM];
+    char command[COMMAND_ROOM], program[INSTALL_PATH_ROOM];
     HKEY uninstall, entry;
 
     if (!CreateKey(currentVersion, UninstallKey, KEY_CREATE_SUB_KEY, &uninstall)
@@ -93,6 +99,15 @@ static int WriteUninstallEntry(HKEY currentVersion)
         || !SetString(entry, DisplayNameValue, ProductName)
         || !SetString(entry, UninstallStringValue, QuotedCommand(command, UninstallerFile, "")))
         return 0;
+    // What the list of installed programs and package tools read besides.
+    // The entry works without them, so a failed write does not stop the setup.
+    SetString(entry, DisplayVersionValue, VersionName);
+    SetString(entry, PublisherValue, MakerName);
+    SetString(entry, DisplayIconValue, InstallFolderPath(program, ProgramFile));
+    SetString(entry, InstallLocationValue, SetupState.InstallPath);
+    for (const char *name : NoChangeValues)
+        SetDword(entry, name, 1);
+    SetString(entry, QuietUninstallStringValue, QuotedCommand(command, UninstallerFile, QuietUninstallTail));
     RegCloseKey(entry);
     RegCloseKey(uninstall);
     return 1;
@@ -123,7 +138,6 @@ static int WriteMachineEntries(void)
 // not whole is reset as a whole.
 static int WriteUserDefaults(void)
 {
-    static const DWORD zero = 0;
     HKEY keys[4];
     DWORD type;
     int whole = 1;
@@ -138,7 +152,7 @@ static int WriteUserDefaults(void)
             whole = 0;
     if (!whole)
         for (const char *name : WindowPositionValues)
-            RegSetValueExA(keys[3], name, 0, REG_DWORD, (const BYTE *)&zero, sizeof zero);
+            SetDword(keys[3], name, 0);
     CloseKeys(keys, 4);
     return 1;
 }
@@ -169,7 +183,7 @@ static int WriteAssociation(void)
     CloseKeys(keys, OPEN_COMMAND_DEPTH);
     RegCloseKey(type);
     // Let the shell show the new association without a restart.
-    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, NULL, NULL);
+    NotifyAssociationsChanged();
     return 1;
 }
 

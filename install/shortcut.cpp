@@ -1,31 +1,12 @@
 // Places the chosen Start Menu shortcut through the shell's link object.
 #include "install.h"
+#include "../common/shelllink.h"
+#include "../common/system.h"
 #include <shlobj.h>
-
-static const GUID ShellLinkClass = { 0x00021401, 0, 0, { 0xC0, 0, 0, 0, 0, 0, 0, 0x46 } };
-static const GUID ShellLinkInterface = { 0x000214EE, 0, 0, { 0xC0, 0, 0, 0, 0, 0, 0, 0x46 } };
-static const GUID PersistFileInterface = { 0x0000010B, 0, 0, { 0xC0, 0, 0, 0, 0, 0, 0, 0x46 } };
 
 // The folder the shell reports has at most MAX_PATH characters; the room
 // after it keeps a backslash and the shortcut's name inside the buffer.
 #define MENU_PATH_ROOM (MAX_PATH + 1 + sizeof ShortcutFile)
-
-static int FindStartMenu(HWND owner, char *menuPath)
-{
-    int folder = SetupState.ShortcutChoice == SHORTCUT_ALL_USERS ? CSIDL_COMMON_STARTMENU : CSIDL_STARTMENU;
-    LPITEMIDLIST list = NULL;
-    IMalloc *allocator;
-    int found;
-
-    if (FAILED(SHGetSpecialFolderLocation(owner, folder, &list)) || !list)
-        return 0;
-    found = SHGetPathFromIDListA(list, menuPath);
-    if (SUCCEEDED(SHGetMalloc(&allocator))) {
-        allocator->Free(list);
-        allocator->Release();
-    }
-    return found;
-}
 
 static int SaveShortcut(const char *menuPath)
 {
@@ -59,7 +40,9 @@ int CreateStartMenuShortcut(HWND owner)
 
     if (SetupState.ShortcutChoice == SHORTCUT_NONE)
         return 1;
-    if (!FindStartMenu(owner, menuPath))
+    if (!FindSpecialFolder(owner,
+                           SetupState.ShortcutChoice == SHORTCUT_ALL_USERS ? CSIDL_COMMON_STARTMENU : CSIDL_STARTMENU,
+                           menuPath))
         return 0;
     // A component system that was already started on this thread counts as a failure.
     if (CoInitialize(NULL) != S_OK)

@@ -1,18 +1,18 @@
 // The full-screen navy backdrop with the setup title drawn near its top-left corner.
 #include "screens.h"
 
+// RegisterClassA, not its extended form: Windows NT 3.5 has only this one,
+// and the small icon the extended form adds was never set.
 ATOM RegisterBackdropClass(void)
 {
-    WNDCLASSEXA windowClass;
+    WNDCLASSA windowClass;
 
-    windowClass.cbSize = sizeof windowClass;
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = BackdropWindowProc;
     windowClass.cbClsExtra = 0;
     windowClass.cbWndExtra = 0;
     windowClass.hInstance = SetupState.Instance;
     windowClass.lpszMenuName = NULL;
-    windowClass.hIconSm = NULL;
 
     SetupState.StepMessageId = IDS_NO_ICON;
     windowClass.hIcon = LoadIconA(SetupState.Instance, MAKEINTRESOURCEA(IDI_SETUP));
@@ -25,7 +25,7 @@ ATOM RegisterBackdropClass(void)
     windowClass.hbrBackground = SetupState.BackdropBrush;
     windowClass.lpszClassName = SetupClassName;
     SetupState.StepMessageId = IDS_NO_WINDOW_CLASS;
-    return RegisterClassExA(&windowClass);
+    return RegisterClassA(&windowClass);
 }
 
 void PaintBackdrop(HWND window, HDC context)

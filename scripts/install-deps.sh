@@ -4,12 +4,14 @@
 set -euo pipefail
 
 need=(cmake make g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386
-      xvfb x11-utils googletest liblnk-utils imagemagick)
+      xvfb x11-utils googletest liblnk-utils imagemagick libxml2-utils locales
+      osslsigncode openssl)
 
 # Not a Debian machine: say which of the tools are missing, install nothing.
 if ! command -v dpkg-query >/dev/null; then
   missing=()
-  for tool in cmake make i686-w64-mingw32-g++ i686-w64-mingw32-windres wine Xvfb xdpyinfo lnkinfo convert; do
+  for tool in cmake make i686-w64-mingw32-g++ i686-w64-mingw32-windres wine Xvfb xdpyinfo lnkinfo convert \
+              xmllint localedef osslsigncode openssl; do
     command -v "$tool" >/dev/null || missing+=("$tool")
   done
   [ -d /usr/src/googletest ] || missing+=(/usr/src/googletest)

@@ -3,25 +3,25 @@
 #include "resources/resource.h"
 #include <algorithm>
 
-void SetReportedVersion(const std::string &version)
+void SetReportedVersion(const std::string &version, const char *program)
 {
-    const char *key = "Software\\Wine\\AppDefaults\\Setup.exe";
+    std::string key = std::string("Software\\Wine\\AppDefaults\\") + program;
     if (version.empty())
         DeleteKeyTree(HKEY_CURRENT_USER, key);
     else
         SetRegString(HKEY_CURRENT_USER, key, "Version", version);
 }
 
-SetupRun StartSetup(const std::string &folder)
+SetupRun StartProgram(const std::string &commandLine)
 {
     SetupRun run = {};
     STARTUPINFOW startup = {};
     SECURITY_ATTRIBUTES inherit = { sizeof inherit, NULL, TRUE };
-    std::wstring command = L"\"" + std::wstring(folder.begin(), folder.end()) + L"\\Setup.exe\"";
+    std::wstring command = WideText(commandLine);
     WCHAR temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    // The setup gets no output of ours: a run left behind must not keep the
-    // test runner waiting on our output pipe.
+    // The program gets no output of ours: a run left behind must not keep
+    // the test runner waiting on our output pipe.
     HANDLE nothing = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                  &inherit, OPEN_EXISTING, 0, NULL);
     startup.cb = sizeof startup;
@@ -30,6 +30,11 @@ SetupRun StartSetup(const std::string &folder)
     run.Started = CreateProcessW(NULL, &command[0], NULL, NULL, TRUE, 0, NULL, temp, &startup, &run.Process) != 0;
     CloseHandle(nothing);
     return run;
+}
+
+SetupRun StartSetup(const std::string &folder)
+{
+    return StartProgram("\"" + folder + "\\Setup.exe\"");
 }
 
 int WaitForExit(SetupRun &run, DWORD timeout)

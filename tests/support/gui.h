@@ -13,17 +13,21 @@
 #include "messages.h"
 #include "sandbox.h"
 
-// The Windows version Wine reports to Setup.exe ("win95", "nt351", "nt40",
-// "win31", ...); an empty text restores the prefix's own.
-void SetReportedVersion(const std::string &version);
+// The Windows version Wine reports to Setup.exe, or to another program of
+// that file name ("win95", "nt351", "nt40", "win31", ...); an empty text
+// restores the prefix's own.
+void SetReportedVersion(const std::string &version, const char *program = "Setup.exe");
 
 struct SetupRun {
     PROCESS_INFORMATION Process;
     bool Started;
 };
 
-// Setup.exe in the folder, started from the temporary folder as current
-// folder; the folder's path may be longer than the ANSI calls take.
+// A command line started from the temporary folder as current folder,
+// through the wide calls: a program's path may be longer than the ANSI
+// calls take.
+SetupRun StartProgram(const std::string &commandLine);
+// Setup.exe in the folder.
 SetupRun StartSetup(const std::string &folder);
 // Waits for the process to end and returns its exit code; a run still going
 // after the timeout is killed and reported as -1.

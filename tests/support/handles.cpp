@@ -211,9 +211,11 @@ struct CountingAllocator : IMalloc {
 };
 static CountingAllocator Allocator;
 
+static FARPROC RealFolderLocation, RealGetMalloc;
+
 static HRESULT WINAPI WatchedFolderLocation(HWND owner, int folder, LPITEMIDLIST *list)
 {
-    HRESULT result = ((decltype(&SHGetSpecialFolderLocation))Handed->Swaps[0]->Original)(owner, folder, list);
+    HRESULT result = ((decltype(&SHGetSpecialFolderLocation))(void *)RealFolderLocation)(owner, folder, list);
     if (SUCCEEDED(result) && *list)
         Handed->Lists.push_back(*list);
     return result;
@@ -221,7 +223,7 @@ static HRESULT WINAPI WatchedFolderLocation(HWND owner, int folder, LPITEMIDLIST
 
 static HRESULT WINAPI WatchedGetMalloc(IMalloc **allocator)
 {
-    HRESULT result = ((decltype(&SHGetMalloc))Handed->Swaps[1]->Original)(&Allocator.Real);
+    HRESULT result = ((decltype(&SHGetMalloc))(void *)RealGetMalloc)(&Allocator.Real);
     if (FAILED(result))
         return result;
     Allocator.Real->Release();   // the shell's allocator lives as long as the process
@@ -234,7 +236,7 @@ static HRESULT WINAPI WatchedCreateInstance(REFCLSID classId, LPUNKNOWN outer, D
                                             void **object)
 {
     HRESULT result =
-        ((decltype(&CoCreateInstance))Handed->Swaps[2]->Original)(classId, outer, context, interfaceId, object);
+        ((decltype(&CoCreateInstance))Handed->Swaps[1]->Original)(classId, outer, context, interfaceId, object);
     if (SUCCEEDED(result) && *object) {
         IUnknown *link = (IUnknown *)*object;
         link->AddRef();
@@ -243,11 +245,29 @@ static HRESULT WINAPI WatchedCreateInstance(REFCLSID classId, LPUNKNOWN outer, D
     return result;
 }
 
+// The shell's calls are bound at run time: the two that hand out item lists
+// and the allocator are answered with the watched ones.
+static FARPROC WINAPI WatchedLookUp(HMODULE module, LPCSTR name)
+{
+    FARPROC real = ((decltype(&GetProcAddress))Handed->Swaps[0]->Original)(module, name);
+    // Ordinals (a high word of zero) are never these names.
+    if (!real || !HIWORD((ULONG_PTR)name))
+        return real;
+    if (lstrcmpA(name, "SHGetSpecialFolderLocation") == 0) {
+        RealFolderLocation = real;
+        return (FARPROC)(void *)WatchedFolderLocation;
+    }
+    if (lstrcmpA(name, "SHGetMalloc") == 0) {
+        RealGetMalloc = real;
+        return (FARPROC)(void *)WatchedGetMalloc;
+    }
+    return real;
+}
+
 ShellWatch::ShellWatch()
 {
-    Swaps[0].reset(new ImportSwap("shell32.dll", "SHGetSpecialFolderLocation", (void *)WatchedFolderLocation));
-    Swaps[1].reset(new ImportSwap("shell32.dll", "SHGetMalloc", (void *)WatchedGetMalloc));
-    Swaps[2].reset(new ImportSwap("ole32.dll", "CoCreateInstance", (void *)WatchedCreateInstance));
+    Swaps[0].reset(new ImportSwap("kernel32.dll", "GetProcAddress", (void *)WatchedLookUp));
+    Swaps[1].reset(new ImportSwap("ole32.dll", "CoCreateInstance", (void *)WatchedCreateInstance));
     Handed = this;
 }
 

@@ -62,7 +62,7 @@ struct ShellWatch {
     std::vector<IUnknown *> Links;
     // References the program left on each link object, read by giving back the watch's own.
     std::vector<ULONG> LinkReferencesLeft();
-    std::unique_ptr<ImportSwap> Swaps[3];
+    std::unique_ptr<ImportSwap> Swaps[2];
 };
 
 #endif

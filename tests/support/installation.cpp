@@ -14,25 +14,32 @@ const char *const ShippedFiles[7] = {
     "License.txt", "Order.txt", "Tessel.exe", "Tessel.hlp", "Tessel.cnt", "Uninstal.exe", "Readme.txt",
 };
 
+static void StageFile(const std::string &folder, const char *file)
+{
+    CopyFileW(DeepPath(std::string(SETUP_MEDIA_DIR) + "\\" + file).c_str(), DeepPath(folder + "\\" + file).c_str(),
+              FALSE);
+}
+
 std::string StageMedia(const std::string &folder)
 {
     CreateDeepFolder(folder);
-    std::vector<const char *> files(std::begin(ShippedFiles), std::end(ShippedFiles));
-    files.push_back("Setup.exe");
-    for (const char *file : files)
-        CopyFileW(DeepPath(std::string(SETUP_MEDIA_DIR) + "\\" + file).c_str(), DeepPath(folder + "\\" + file).c_str(),
-                  FALSE);
+    for (const char *file : ShippedFiles)
+        StageFile(folder, file);
     return folder;
 }
 
 std::string StageSetupFolder(const std::string &name)
 {
-    return StageMedia(MakeScratchDir(name));
+    std::string folder = StageMedia(MakeScratchDir(name));
+    StageFile(folder, "Setup.exe");
+    return folder;
 }
 
 std::string StageDeepSetupFolder(const std::string &name, size_t length)
 {
-    return StageMedia(MakeDeepFolder(MakeScratchDir(name), length));
+    std::string folder = StageMedia(MakeDeepFolder(MakeScratchDir(name), length));
+    StageFile(folder, "Setup.exe");
+    return folder;
 }
 
 void ExpectShippedFiles(const std::string &folder, std::vector<std::string> extra)
@@ -63,18 +70,25 @@ std::vector<InstalledValue> InstalledValues(const std::string &folder)
 {
     // The two command lines are quoted: a folder with spaces must not make
     // Windows start a program named by its first word.
-    const std::string program = folder + "\\Tessel.exe";
+    const std::string program = folder + "\\Tessel.exe", uninstaller = "\"" + folder + "\\Uninstal.exe\"";
     return {
-        { HKEY_LOCAL_MACHINE, AppPathsEntryKey, "Path", REG_SZ, folder },
-        { HKEY_LOCAL_MACHINE, AppPathsEntryKey, NULL, REG_SZ, program },
-        { HKEY_LOCAL_MACHINE, UninstallEntryKey, "DisplayName", REG_SZ, "Brindlecast" },
-        { HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString", REG_SZ, "\"" + folder + "\\Uninstal.exe\"" },
-        { HKEY_CURRENT_USER, UserSettingsKey, "WindowLeft", REG_DWORD, "" },
-        { HKEY_CURRENT_USER, UserSettingsKey, "WindowTop", REG_DWORD, "" },
-        { HKEY_CLASSES_ROOT, ".tsl", NULL, REG_SZ, "Brindlecast" },
-        { HKEY_CLASSES_ROOT, FileTypeKey, NULL, REG_SZ, "Brindlecast File" },
-        { HKEY_CLASSES_ROOT, "Brindlecast\\DefaultIcon", NULL, REG_SZ, program },
-        { HKEY_CLASSES_ROOT, OpenCommandKey, NULL, REG_SZ, "\"" + program + "\" %1" },
+        { HKEY_LOCAL_MACHINE, AppPathsEntryKey, "Path", REG_SZ, folder, 0 },
+        { HKEY_LOCAL_MACHINE, AppPathsEntryKey, NULL, REG_SZ, program, 0 },
+        { HKEY_LOCAL_MACHINE, UninstallEntryKey, "DisplayName", REG_SZ, "Brindlecast", 0 },
+        { HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString", REG_SZ, uninstaller, 0 },
+        { HKEY_LOCAL_MACHINE, UninstallEntryKey, "DisplayVersion", REG_SZ, "1.26", 0 },
+        { HKEY_LOCAL_MACHINE, UninstallEntryKey, "Publisher", REG_SZ, "Tarnwicke", 0 },
+        { HKEY_LOCAL_MACHINE, UninstallEntryKey, "DisplayIcon", REG_SZ, program, 0 },
+        { HKEY_LOCAL_MACHINE, UninstallEntryKey, "InstallLocation", REG_SZ, folder, 0 },
+        { HKEY_LOCAL_MACHINE, UninstallEntryKey, "QuietUninstallString", REG_SZ, uninstaller + " /S", 0 },
+        { HKEY_LOCAL_MACHINE, UninstallEntryKey, "NoModify", REG_DWORD, "", 1 },
+        { HKEY_LOCAL_MACHINE, UninstallEntryKey, "NoRepair", REG_DWORD, "", 1 },
+        { HKEY_CURRENT_USER, UserSettingsKey, "WindowLeft", REG_DWORD, "", 0 },
+        { HKEY_CURRENT_USER, UserSettingsKey, "WindowTop", REG_DWORD, "", 0 },
+        { HKEY_CLASSES_ROOT, ".tsl", NULL, REG_SZ, "Brindlecast", 0 },
+        { HKEY_CLASSES_ROOT, FileTypeKey, NULL, REG_SZ, "Brindlecast File", 0 },
+        { HKEY_CLASSES_ROOT, "Brindlecast\\DefaultIcon", NULL, REG_SZ, program, 0 },
+        { HKEY_CLASSES_ROOT, OpenCommandKey, NULL, REG_SZ, "\"" + program + "\" %1", 0 },
     };
 }
 
@@ -83,7 +97,7 @@ const InstalledKey InstalledKeys[14] = {
     { HKEY_LOCAL_MACHINE, ProductKey, 1, 0 },
     { HKEY_LOCAL_MACHINE, VersionKey, 0, 0 },
     { HKEY_LOCAL_MACHINE, AppPathsEntryKey, 0, 2 },
-    { HKEY_LOCAL_MACHINE, UninstallEntryKey, 0, 2 },
+    { HKEY_LOCAL_MACHINE, UninstallEntryKey, 0, 9 },
     { HKEY_CURRENT_USER, UserMakerKey, 1, 0 },
     { HKEY_CURRENT_USER, "Software\\Tarnwicke\\Brindlecast", 1, 0 },
     { HKEY_CURRENT_USER, UserSettingsKey, 0, 2 },
@@ -115,7 +129,10 @@ void ExpectInstalledRegistry(const std::string &folder)
         SCOPED_TRACE(expected.Key + " : " + expected.Name);
         RegValue found = ReadRegValue(expected.Root, expected.Key, expected.Name);
         EXPECT_EQ(found.Type, expected.Type);
-        EXPECT_EQ(found.Size, 4u);
+        ASSERT_EQ(found.Size, 4u);
+        if (expected.Key != UserSettingsKey) {
+            EXPECT_EQ(*(const DWORD *)found.Data.data(), expected.Number);
+        }
     }
     for (const InstalledKey &key : InstalledKeys) {
         SCOPED_TRACE(key.Key);
@@ -170,6 +187,46 @@ void PutOldProductFiles(const std::string &folder)
 {
     for (const char *name : ProductFileNames)
         WriteBytes(folder + "\\" + name, std::string("old ") + name);
+}
+
+static const UINT ShellNotice = WM_APP + 1;
+static LONG NoticedEvents;
+
+static LRESULT CALLBACK NoticeWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == ShellNotice)
+        NoticedEvents |= (LONG)lParam;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool ShellHearsOfAssociations(const std::function<void()> &action)
+{
+    WNDCLASSA kind = {};
+    kind.lpfnWndProc = NoticeWindow;
+    kind.hInstance = GetModuleHandleA(NULL);
+    kind.lpszClassName = "AssociationListener";
+    RegisterClassA(&kind);
+    HWND listener = CreateWindowA("AssociationListener", "", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, kind.hInstance, NULL);
+    SHChangeNotifyEntry everything = { NULL, TRUE };
+    ULONG registration = listener ? SHChangeNotifyRegister(listener, SHCNRF_ShellLevel | SHCNRF_InterruptLevel,
+                                                           SHCNE_ASSOCCHANGED, ShellNotice, 1, &everything)
+                                  : 0;
+    if (!registration) {
+        if (listener)
+            DestroyWindow(listener);
+        return false;
+    }
+    NoticedEvents = 0;
+    action();
+    MSG message;
+    for (int waited = 0; !(NoticedEvents & SHCNE_ASSOCCHANGED) && waited < 2000; waited += 20) {
+        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        Sleep(20);
+    }
+    SHChangeNotifyDeregister(registration);
+    DestroyWindow(listener);
+    return (NoticedEvents & SHCNE_ASSOCCHANGED) != 0;
 }
 
 std::string StartMenuFolder(int csidl)

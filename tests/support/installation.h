@@ -6,6 +6,7 @@
 #define TESTS_INSTALLATION_H
 
 #include <windows.h>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,10 +15,10 @@
 extern const char *const ProductFileNames[10];
 extern const char *const ShippedFiles[7];
 
-// The shipped files and Setup.exe copied from the built setup folder into
-// a folder (made if missing, however deep); returns the folder.
+// The shipped files copied from the built setup folder into a folder (made
+// if missing, however deep); returns the folder.
 std::string StageMedia(const std::string &folder);
-// The same in a fresh scratch folder named after the test.
+// The shipped files and Setup.exe in a fresh scratch folder named after the test.
 std::string StageSetupFolder(const std::string &name);
 // A setup folder whose own path is exactly `length` characters long, below
 // a scratch folder of that name.
@@ -46,7 +47,8 @@ struct InstalledValue {
     std::string Key;
     const char *Name;   // NULL: the default value
     DWORD Type;
-    std::string Text;   // REG_SZ only; REG_DWORD values are 0 when first written
+    std::string Text;   // REG_SZ
+    DWORD Number;       // REG_DWORD, as a first installation writes it
 };
 std::vector<InstalledValue> InstalledValues(const std::string &folder);
 // Every key the installation writes, with just its own subkeys and values.
@@ -60,7 +62,8 @@ extern const InstalledKey InstalledKeys[14];
 // one terminator, its size counting it.
 void ExpectStoredString(HKEY root, const std::string &key, const char *value, const std::string &text);
 // The registry holds the whole layout for the folder and nothing beyond it
-// (window positions are looked at for their type only).
+// (the user's window position is looked at for its type only: a user's own
+// survives a reinstallation).
 void ExpectInstalledRegistry(const std::string &folder);
 // None of the product's keys exist.
 void ExpectNoRegistry();
@@ -76,6 +79,11 @@ std::string WithTerminator(const std::string &folder);
 // Writes each of the ten product files into a folder with a text that tells
 // it from the shipped one.
 void PutOldProductFiles(const std::string &folder);
+
+// Explorer and open folders learn of a changed association through the
+// shell's change notifications: true when a window registered for them hears
+// of one while the action runs.
+bool ShellHearsOfAssociations(const std::function<void()> &action);
 
 // A Start Menu folder (CSIDL_STARTMENU or CSIDL_COMMON_STARTMENU), and the
 // product's shortcut "Brindlecast.lnk" directly in it.

@@ -29,10 +29,18 @@ void RemoveScratchOnC(const std::string &path)
     DeleteTree(path);
 }
 
+std::wstring WideText(const std::string &text)
+{
+    std::wstring wide(text.size(), L'\0');
+    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), text.size(), &wide[0], wide.size());
+    wide.resize(length > 0 ? length : 0);
+    return wide;
+}
+
 // The wide form that takes paths past MAX_PATH: full, and marked as such.
 std::wstring DeepPath(const std::string &path)
 {
-    std::wstring wide(path.begin(), path.end()), full(32768, L'\0');
+    std::wstring wide = WideText(path), full(32768, L'\0');
     DWORD length = GetFullPathNameW(wide.c_str(), full.size(), &full[0], NULL);
     if (length && length < full.size())
         wide = full.substr(0, length);
@@ -70,28 +78,32 @@ std::string ReadDeepBytes(const std::string &path)
     return ReadOpenFile(CreateFileW(DeepPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL));
 }
 
-void DeleteTree(const std::string &path)
+// A tree below a path in its deep wide form, its own names kept as they are.
+static void DeleteDeepTree(const std::wstring &path)
 {
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((DeepPath(path) + L"\\*").c_str(), &found);
+    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            std::wstring name = found.cFileName;
+            std::wstring name = found.cFileName, child = path + L"\\" + name;
             if (name == L"." || name == L"..")
                 continue;
-            std::string child = path + "\\";
-            for (wchar_t c : name)
-                child += (char)c;
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                DeleteTree(child);
+                DeleteDeepTree(child);
             else {
-                SetFileAttributesW(DeepPath(child).c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(DeepPath(child).c_str());
+                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(child.c_str());
             }
         } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryW(DeepPath(path).c_str());
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(path.c_str());
+}
+
+void DeleteTree(const std::string &path)
+{
+    DeleteDeepTree(DeepPath(path));
 }
 
 void WriteBytes(const std::string &path, const std::string &bytes)

@@ -20,6 +20,8 @@ void DeleteTree(const std::string &path);
 // ANSI calls of the tests cannot reach: DeepPath is the wide form of a path
 // that the wide calls take whatever its length.
 std::wstring DeepPath(const std::string &path);
+// A text of the ANSI code page in wide characters.
+std::wstring WideText(const std::string &text);
 bool CreateDeepFolder(const std::string &path);
 // A folder of exactly that length below base, made of long names.
 std::string MakeDeepFolder(const std::string &base, size_t length);

@@ -14,7 +14,7 @@ static struct {
     LPCSTR CursorName;
     HICON Icon;
     HCURSOR Cursor;
-    WNDCLASSEXA Class;
+    WNDCLASSA Class;
     bool FailIcon, FailCursor;
     ImportSwap *IconSwap, *CursorSwap, *ClassSwap;
 } Calls;
@@ -39,11 +39,11 @@ static HCURSOR WINAPI WatchedCursor(HINSTANCE module, LPCSTR name)
     return Calls.Cursor = ((HCURSOR(WINAPI *)(HINSTANCE, LPCSTR))Calls.CursorSwap->Original)(module, name);
 }
 
-static ATOM WINAPI WatchedClass(const WNDCLASSEXA *record)
+static ATOM WINAPI WatchedClass(const WNDCLASSA *record)
 {
     Calls.ClassCalls++;
     Calls.Class = *record;
-    return ((ATOM(WINAPI *)(const WNDCLASSEXA *))Calls.ClassSwap->Original)(record);
+    return ((ATOM(WINAPI *)(const WNDCLASSA *))Calls.ClassSwap->Original)(record);
 }
 
 class BackdropTest : public ::testing::Test {
@@ -66,7 +66,7 @@ protected:
         Calls.FailCursor = failCursor;
         ImportSwap icon("user32.dll", "LoadIconA", (void *)WatchedIcon);
         ImportSwap cursor("user32.dll", "LoadCursorA", (void *)WatchedCursor);
-        ImportSwap windowClass("user32.dll", "RegisterClassExA", (void *)WatchedClass);
+        ImportSwap windowClass("user32.dll", "RegisterClassA", (void *)WatchedClass);
         Calls.IconSwap = &icon;
         Calls.CursorSwap = &cursor;
         Calls.ClassSwap = &windowClass;
@@ -86,8 +86,7 @@ TEST_F(BackdropTest, RegistersTheClassAsLaidOut)
     EXPECT_EQ(Calls.CursorName, (LPCSTR)IDC_ARROW);
     ASSERT_EQ(Calls.ClassCalls, 1);
 
-    const WNDCLASSEXA &record = Calls.Class;
-    EXPECT_EQ(record.cbSize, sizeof(WNDCLASSEXA));
+    const WNDCLASSA &record = Calls.Class;
     EXPECT_EQ(record.style, (UINT)(CS_HREDRAW | CS_VREDRAW));
     EXPECT_EQ(record.lpfnWndProc, BackdropWindowProc);
     EXPECT_EQ(record.cbClsExtra, 0);
@@ -100,7 +99,6 @@ TEST_F(BackdropTest, RegistersTheClassAsLaidOut)
     EXPECT_EQ(record.hbrBackground, SetupState.BackdropBrush);
     EXPECT_EQ(record.lpszMenuName, (LPCSTR)NULL);
     EXPECT_STREQ(record.lpszClassName, "SetupClass");
-    EXPECT_EQ(record.hIconSm, (HICON)NULL);
 
     // The atom is the registered class's.
     WNDCLASSEXA registered = {};

@@ -86,7 +86,8 @@ TEST_F(Clients, RegQueryReadsTheSameValues)
                                       : value.Root == HKEY_CURRENT_USER ? "HKCU\\"
                                                                         : "HKCR\\") + value.Key;
         std::string line = std::string("\n    ") + (value.Name ? value.Name : "(Default)")
-                           + (value.Type == REG_SZ ? "    REG_SZ    " + value.Text : "    REG_DWORD    0x0") + "\r\n";
+                           + (value.Type == REG_SZ ? "    REG_SZ    " + value.Text
+                                                  : "    REG_DWORD    0x" + std::to_string(value.Number)) + "\r\n";
         SCOPED_TRACE(key + line);
         ProgramRun query = RunCaptured("reg.exe query \"" + key + "\"");
         ASSERT_TRUE(query.Finished);
@@ -168,42 +169,12 @@ TEST_F(Clients, LnkinfoReadsTargetFolderAndDescription)
     EXPECT_EQ(report.find("icon location"), std::string::npos);
 }
 
-static const UINT ShellNotice = WM_APP + 1;
-static LONG NoticedEvents;
-
-static LRESULT CALLBACK NoticeWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == ShellNotice)
-        NoticedEvents |= (LONG)lParam;
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
 // Explorer and open folders learn of a changed association through the
 // shell's change notifications; a window registered for them hears it too.
 TEST_F(Clients, ShellIsToldOfTheNewAssociation)
 {
-    WNDCLASSA kind = {};
-    kind.lpfnWndProc = NoticeWindow;
-    kind.hInstance = GetModuleHandleA(NULL);
-    kind.lpszClassName = "AssociationListener";
-    RegisterClassA(&kind);
-    HWND listener = CreateWindowA("AssociationListener", "", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, kind.hInstance, NULL);
-    ASSERT_NE(listener, (HWND)NULL);
-    SHChangeNotifyEntry everything = { NULL, TRUE };
-    ULONG registration = SHChangeNotifyRegister(listener, SHCNRF_ShellLevel | SHCNRF_InterruptLevel,
-                                                SHCNE_ASSOCCHANGED, ShellNotice, 1, &everything);
-    ASSERT_NE(registration, 0u);
-
-    NoticedEvents = 0;
     SetupState.ShortcutChoice = SHORTCUT_NONE;
-    ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
-    MSG message;
-    for (int waited = 0; !(NoticedEvents & SHCNE_ASSOCCHANGED) && waited < 2000; waited += 20) {
-        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
-            DispatchMessageA(&message);
-        Sleep(20);
-    }
-    SHChangeNotifyDeregister(registration);
-    DestroyWindow(listener);
-    EXPECT_TRUE(NoticedEvents & SHCNE_ASSOCCHANGED);
+    int written = 0;
+    EXPECT_TRUE(ShellHearsOfAssociations([&] { written = WriteRegistryEntries() && CreateStartMenuShortcut(NULL); }));
+    EXPECT_EQ(written, 1);
 }

@@ -88,6 +88,9 @@ static const FolderCase FolderCases[] = {
     { "~\\Apps\\\\Tools\\", 0, IDS_DOUBLE_BACKSLASH, "~\\Apps\\\\Tools", NULL, NULL, "~\\Apps\\Tools" },
     // Two backslashes earlier on are not looked at: the file calls take them.
     { "C:\\\\bc-folder-tests\\Apps\\Deep", 1, 0, "C:\\\\bc-folder-tests\\Apps\\Deep", "~\\Apps", "~\\Apps\\Deep", NULL },
+    // A name the platform reads from the drive's root ("/" is a separator
+    // to it too) is made where the path names it, not in the root.
+    { "~\\Apps\\/Slash", 1, 0, "~\\Apps\\/Slash", "~\\Apps", "~\\Apps\\Slash", "C:\\Slash" },
     // The parent must exist; nothing is created then.
     { "~\\Missing\\Tool", 0, IDS_NO_PARENT_DIR, "~\\Missing\\Tool", NULL, NULL, "~\\Missing" },
     { "~\\Apps\\Missing\\Tool\\", 0, IDS_NO_PARENT_DIR, "~\\Apps\\Missing\\Tool", NULL, NULL, "~\\Apps\\Missing" },
@@ -129,6 +132,8 @@ TEST_F(FolderTest, TypedFoldersAreTrimmedValidatedAndCreatedOneLevelDeep)
         EXPECT_EQ(ReadBytes(Scratch + "\\File"), "in the way");
         RemoveDirectoryA((Scratch + "\\Apps\\Tool").c_str());
         RemoveDirectoryA((Scratch + "\\Apps\\Deep").c_str());
+        RemoveDirectoryA((Scratch + "\\Apps\\Slash").c_str());
+        RemoveDirectoryA("C:\\Slash");
     }
 }
 

@@ -33,6 +33,9 @@ protected:
     {
         SetCurrentDirectoryA(Before.c_str());
         ResetMachine();
+        // Folders deeper than the ANSI calls reach would stay behind and
+        // fail the next run in the same prefix.
+        DeleteTree(Scratch);
     }
 
     // Nothing written past the install path: the title font follows it.
@@ -84,28 +87,68 @@ TEST_F(RemovePrevious, PathValueNamesTheFolderItsBytesSpell)
     }
 }
 
-// A stored folder without its terminator, or with more after it, is another
-// folder even when its text is the new folder's: the user is asked and told,
-// and nothing is lost.
-TEST_F(RemovePrevious, InstallFolderStoredOtherwiseCountsAsAnotherFolder)
+// The install folder written another way in the registry is still the
+// install folder: nothing is asked, its settings files stay, its product
+// files go, and the folder itself is never removed, not even when it holds
+// nothing else.
+TEST_F(RemovePrevious, InstallFolderWrittenAnotherWayIsStillTheInstallFolder)
 {
-    static const struct { const char *Name; const char *Tail; size_t TailSize; } cases[] = {
-        { "without terminator", "", 0 },
-        { "with characters after the terminator", "\0junk", 6 },
+    char shortName[MAX_PATH] = "";
+    GetShortPathNameA(New.c_str(), shortName, sizeof shortName);
+    std::string upper = New;
+    CharUpperA(&upper[0]);
+    const struct { const char *Name; std::string Stored; } cases[] = {
+        { "without terminator", New },
+        { "with characters after the terminator", New + std::string("\0junk", 6) },
+        { "with a trailing backslash", WithTerminator(New + "\\") },
+        { "in upper case, without terminator", upper },
+        { "through its parent", WithTerminator(Scratch + "\\Old\\..\\New") },
+        { "by its short name", WithTerminator(shortName) },
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.Name);
-        PutOldProductFiles(New);
-        WriteBytes(New + "\\Kept.tsl", "kept settings");
-        RecordPreviousInstall(New + std::string(c.Tail, c.TailSize));
+        for (bool settings : { false, true }) {
+            SCOPED_TRACE(std::string(c.Name) + (settings ? ", with settings" : ", nothing else in it"));
+            PutOldProductFiles(New);
+            if (settings)
+                WriteBytes(New + "\\Kept.tsl", "kept settings");
+            RecordPreviousInstall(c.Stored);
+            SetCurrentDirectoryA(Before.c_str());
+
+            BoxCapture boxes(IDYES);
+            RemovePreviousInstall(Owner);
+            EXPECT_EQ(boxes.Boxes.size(), 0u);
+            ASSERT_TRUE(DirExists(New));
+            EXPECT_EQ(FilesIn(New), settings ? std::vector<std::string>{ "Kept.tsl" } : std::vector<std::string>{});
+            EXPECT_EQ(CurrentDir(), Before);
+            ExpectStateIntact(New);
+            DeleteFileA((New + "\\Kept.tsl").c_str());
+        }
+    }
+}
+
+// A folder not given from a drive's root is not an installation of this
+// setup: read against the current folder it could name any folder at all.
+TEST_F(RemovePrevious, RelativeFolderIsNotAnEarlierInstallation)
+{
+    std::string scratchName = Scratch.substr(Scratch.rfind('\\') + 1);
+    // Each names the old folder, or with "C:" its parent, from the scratch folder.
+    const std::string stored[] = {
+        "C:", "Old", "C:Old", ".\\Old", "..\\" + scratchName + "\\Old", Scratch.substr(2) + "\\Old",
+    };
+    for (const std::string &folder : stored) {
+        SCOPED_TRACE(folder);
+        WriteBytes(Old + "\\Mine.tsl", "settings");
+        RecordPreviousInstall(WithTerminator(folder));
+        ASSERT_TRUE(SetCurrentDirectoryA(Scratch.c_str()));
+        std::vector<std::string> before = FilesIn(Old);
 
         BoxCapture boxes(IDYES);
         RemovePreviousInstall(Owner);
-        ASSERT_EQ(boxes.Boxes.size(), 2u);
-        EXPECT_EQ(boxes.Boxes[0].Type, (UINT)(MB_YESNO | MB_ICONQUESTION));
-        EXPECT_EQ(boxes.Boxes[1].Text, RemoveFolderFailed);
-        EXPECT_EQ(FilesIn(New), std::vector<std::string>{ "Kept.tsl" });
-        EXPECT_EQ(ReadBytes(New + "\\Kept.tsl"), "kept settings");
+        EXPECT_EQ(boxes.Boxes.size(), 0u);
+        EXPECT_EQ(FilesIn(Old), before);
+        ASSERT_TRUE(DirExists(New));
+        EXPECT_EQ(FilesIn(New), std::vector<std::string>{});
+        EXPECT_EQ(CurrentDir(), Scratch);
         ExpectStateIntact(New);
     }
 }

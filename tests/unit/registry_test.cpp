@@ -103,6 +103,9 @@ TEST_F(RegistryStep, DriveRootGivesDoubledBackslashes)
     ExpectStoredString(HKEY_LOCAL_MACHINE, AppPathsEntryKey, "Path", "C:\\");
     ExpectStoredString(HKEY_LOCAL_MACHINE, AppPathsEntryKey, NULL, "C:\\\\Tessel.exe");
     ExpectStoredString(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString", "\"C:\\\\Uninstal.exe\"");
+    ExpectStoredString(HKEY_LOCAL_MACHINE, UninstallEntryKey, "QuietUninstallString", "\"C:\\\\Uninstal.exe\" /S");
+    ExpectStoredString(HKEY_LOCAL_MACHINE, UninstallEntryKey, "DisplayIcon", "C:\\\\Tessel.exe");
+    ExpectStoredString(HKEY_LOCAL_MACHINE, UninstallEntryKey, "InstallLocation", "C:\\");
     ExpectStoredString(HKEY_CLASSES_ROOT, "Brindlecast\\DefaultIcon", NULL, "C:\\\\Tessel.exe");
     ExpectStoredString(HKEY_CLASSES_ROOT, OpenCommandKey, NULL, "\"C:\\\\Tessel.exe\" %1");
     EXPECT_STREQ(SetupState.InstallPath, "C:\\");
@@ -326,6 +329,14 @@ TEST_F(RegistryStep, OnlyTheFourMainValuesFailTheStepWhenNotWritten)
         { NULL, 1, HKEY_LOCAL_MACHINE, AppPathsEntryKey, true, 1 },
         { "DisplayName", 1, HKEY_LOCAL_MACHINE, UninstallEntryKey, true, 2 },
         { "UninstallString", 1, HKEY_LOCAL_MACHINE, UninstallEntryKey, true, 2 },
+        // The values for the list of installed programs and package tools come on top.
+        { "DisplayVersion", 1, HKEY_LOCAL_MACHINE, UninstallEntryKey, false, 0 },
+        { "Publisher", 1, HKEY_LOCAL_MACHINE, UninstallEntryKey, false, 0 },
+        { "DisplayIcon", 1, HKEY_LOCAL_MACHINE, UninstallEntryKey, false, 0 },
+        { "InstallLocation", 1, HKEY_LOCAL_MACHINE, UninstallEntryKey, false, 0 },
+        { "NoModify", 1, HKEY_LOCAL_MACHINE, UninstallEntryKey, false, 0 },
+        { "NoRepair", 1, HKEY_LOCAL_MACHINE, UninstallEntryKey, false, 0 },
+        { "QuietUninstallString", 1, HKEY_LOCAL_MACHINE, UninstallEntryKey, false, 0 },
         { "WindowLeft", 1, HKEY_CURRENT_USER, UserSettingsKey, false, 0 },
         { "WindowTop", 1, HKEY_CURRENT_USER, UserSettingsKey, false, 0 },
         { NULL, 2, HKEY_CLASSES_ROOT, ".tsl", false, 0 },

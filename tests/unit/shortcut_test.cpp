@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include "install/install.h"
+#include "support/binding_fault.h"
 #include "support/fault.h"
 #include "support/installation.h"
 #include "support/sandbox.h"
@@ -141,7 +142,7 @@ TEST_F(ShortcutStage, FolderLookupThatGivesNoPathFails)
         SCOPED_TRACE(c.Name);
         ResetMachine();
         PrepareInstallState(Folder, VER_PLATFORM_WIN32_NT, 5, SHORTCUT_ALL_USERS);
-        ImportSwap swap("shell32.dll", c.Function, c.StandIn);
+        ProcedureSwap swap(c.Function, c.StandIn);
         ExpectFailsWithoutShortcut();
     }
 }

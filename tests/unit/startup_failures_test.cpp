@@ -16,7 +16,7 @@ static char ReportPath[MAX_PATH];
 static HMODULE WINAPI NoModule(LPCSTR) { return NULL; }
 static HICON WINAPI NoIcon(HINSTANCE, LPCSTR) { return NULL; }
 static HCURSOR WINAPI NoCursor(HINSTANCE, LPCSTR) { return NULL; }
-static ATOM WINAPI NoClass(const WNDCLASSEXA *) { return 0; }
+static ATOM WINAPI NoClass(const WNDCLASSA *) { return 0; }
 static HWND WINAPI NoWindow(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, LPVOID)
 {
     return NULL;
@@ -29,7 +29,7 @@ static const struct {
     { "kernel32.dll", "GetModuleHandleA", (void *)NoModule },
     { "user32.dll", "LoadIconA", (void *)NoIcon },
     { "user32.dll", "LoadCursorA", (void *)NoCursor },
-    { "user32.dll", "RegisterClassExA", (void *)NoClass },
+    { "user32.dll", "RegisterClassA", (void *)NoClass },
     { "user32.dll", "CreateWindowExA", (void *)NoWindow },
 };
 
@@ -71,7 +71,7 @@ TEST(StartupFailure, ShowsOneUnownedErrorBoxAndEndsWithExitCodeOne)
         { "GetModuleHandleA", IDS_NO_MODULE_HANDLE },
         { "LoadIconA", IDS_NO_ICON },
         { "LoadCursorA", IDS_NO_CURSOR },
-        { "RegisterClassExA", IDS_NO_WINDOW_CLASS },
+        { "RegisterClassA", IDS_NO_WINDOW_CLASS },
         { "CreateWindowExA", IDS_NO_WINDOW },
     };
     std::string folder = MakeScratchDir("startup-failure");

@@ -1,12 +1,17 @@
-// A scripted run of Setup.exe for scripts/run.sh: it starts the setup from a
-// setup folder, clicks through every page with the proposed choices, and
-// saves a screenshot of the backdrop and of each page as a BMP file.
+// A scripted run of Setup.exe and of the uninstaller for scripts/run.sh. It
+// starts the setup from a setup folder and clicks through every page with the
+// proposed choices, or removes the product again through Wine's list of
+// installed programs, and saves a screenshot of each page and box as a BMP
+// file.
 //
-//   demo.exe <setup folder> <screenshot folder>
+//   demo.exe install <setup folder> <screenshot folder>
+//   demo.exe remove <screenshot folder>
 //
-// It must run on the same desktop as the setup (scripts/run.sh starts it in
-// Wine's virtual desktop), since it finds the setup's windows by enumeration.
+// It must run on the same desktop as the programs it drives (scripts/run.sh
+// starts it in Wine's virtual desktop), since it finds their windows by
+// enumeration.
 #include <windows.h>
+#include <commctrl.h>
 #include <stdio.h>
 #include <string>
 #include "resources/resource.h"
@@ -191,10 +196,10 @@ static int PanelDrawn(const Screen &shot, HWND panel)
     return face > 0 && other * 50 < face ? ink + 1 : 0;
 }
 
-// Lets the setup paint what was just shown before the screen is taken.
-static void Settle()
+// Lets a program paint what was just shown before the screen is taken.
+static void Settle(HANDLE process = Setup.hProcess)
 {
-    WaitForInputIdle(Setup.hProcess, 2000);
+    WaitForInputIdle(process, 2000);
     Sleep(400);
 }
 
@@ -203,21 +208,15 @@ static void Press(HWND dialog, int id)
     PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
-static int Fail(const char *what)
+static int Fail(const char *what, HANDLE process = Setup.hProcess)
 {
     printf("demo: %s did not come\n", what);
-    TerminateProcess(Setup.hProcess, 99);
+    TerminateProcess(process, 99);
     return 1;
 }
 
-int main(int argc, char **argv)
+static int Install(const std::string &folder)
 {
-    if (argc != 3) {
-        printf("usage: demo.exe <setup folder> <screenshot folder>\n");
-        return 2;
-    }
-    std::string folder = argv[1];
-    ShotFolder = argv[2];
     std::string command = "\"" + folder + "\\Setup.exe\"";
     STARTUPINFOA startup = { sizeof startup };
     if (!CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, folder.c_str(), &startup, &Setup)) {
@@ -283,4 +282,155 @@ int main(int argc, char **argv)
     GetExitCodeProcess(Setup.hProcess, &code);
     printf("  Setup.exe ended with exit code %lu\n", code);
     return 0;
+}
+
+struct Titled {
+    const char *Title;
+    HWND Found;
+};
+
+static BOOL CALLBACK FindTitled(HWND window, LPARAM data)
+{
+    Titled *search = (Titled *)data;
+    if (IsWindowVisible(window) && TextOf(window) == search->Title) {
+        search->Found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A window of any process, by its title: the list of installed programs and
+// the uninstaller run in processes of their own.
+static HWND WaitForTitled(const char *title, DWORD timeout = 15000)
+{
+    DWORD start = GetTickCount();
+    do {
+        Titled search = { title, NULL };
+        EnumWindows(FindTitled, (LPARAM)&search);
+        if (search.Found)
+            return search.Found;
+        Sleep(50);
+    } while (GetTickCount() - start < timeout);
+    return NULL;
+}
+
+struct Child {
+    const char *ClassName, *Text;
+    HWND Found;
+};
+
+static BOOL CALLBACK FindChild(HWND window, LPARAM data)
+{
+    Child *search = (Child *)data;
+    char name[64];
+    GetClassNameA(window, name, sizeof name);
+    if (lstrcmpiA(name, search->ClassName) == 0 && (!search->Text || TextOf(window) == search->Text)) {
+        search->Found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A control anywhere below a window, by its class and, when given, its text.
+static HWND ChildOf(HWND window, const char *className, const char *text = NULL)
+{
+    Child search = { className, text, NULL };
+    EnumChildWindows(window, FindChild, (LPARAM)&search);
+    return search.Found;
+}
+
+// The left mouse button pressed and released at a point of the screen.
+static void ClickAt(int x, int y)
+{
+    SetCursorPos(x, y);
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, input, sizeof input[0]);
+}
+
+static bool WaitFor(bool (*done)(HWND), HWND window, DWORD timeout = 15000)
+{
+    DWORD start = GetTickCount();
+    while (!done(window)) {
+        if (GetTickCount() - start >= timeout)
+            return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+static bool Enabled(HWND window) { return IsWindowEnabled(window) != 0; }
+static bool Gone(HWND window) { return !IsWindow(window) || !IsWindowVisible(window); }
+static bool Emptied(HWND list) { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 0; }
+
+// Presses a button of one of the uninstaller's boxes after the screenshot.
+static bool ShootAndPress(const char *shot, int button)
+{
+    HWND box = WaitForTitled("Brindlecast 1.26 Uninstall");
+    if (!box)
+        return false;
+    Sleep(400);
+    printf("  the uninstaller says: %s\n", TextOf(GetDlgItem(box, 0xFFFF)).c_str());
+    SaveScreen(shot);
+    PostMessageA(GetDlgItem(box, button), BM_CLICK, 0, 0);
+    return WaitFor(Gone, box);
+}
+
+// Through Wine's list of installed programs, as a user removes a program:
+// the product picked in the list, Remove, Yes, OK, and the list without it.
+static int Remove()
+{
+    PROCESS_INFORMATION list;
+    STARTUPINFOA startup = { sizeof startup };
+    char command[] = "uninstaller.exe";
+    if (!CreateProcessA(NULL, command, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &list)) {
+        printf("demo: cannot start Wine's list of installed programs\n");
+        return 1;
+    }
+    HWND programs = WaitForTitled("Add/Remove Programs");
+    HWND view = programs ? ChildOf(programs, "SysListView32") : NULL;
+    HWND remove = programs ? ChildOf(programs, "Button", "&Remove") : NULL;
+    if (!view || !remove)
+        return Fail("the list of installed programs", list.hProcess);
+    // The first line of the list, below its header, clicked: the only program there.
+    RECT lines, header;
+    GetWindowRect(view, &lines);
+    GetWindowRect(ChildOf(view, "SysHeader32"), &header);
+    ClickAt(lines.left + 40, header.bottom + 8);
+    if (!WaitFor(Enabled, remove))
+        return Fail("the choice of Brindlecast in the list", list.hProcess);
+    Settle(list.hProcess);
+    SaveScreen("7-programs");
+
+    PostMessageA(remove, BM_CLICK, 0, 0);
+    if (!ShootAndPress("8-uninstall-question", IDYES))
+        return Fail("the uninstaller's question", list.hProcess);
+    if (!ShootAndPress("9-uninstall-removed", IDOK))
+        return Fail("the uninstaller's closing box", list.hProcess);
+    // The list reads the registry again once the uninstaller has ended.
+    if (!WaitFor(Emptied, view))
+        return Fail("the list without Brindlecast", list.hProcess);
+    Settle(list.hProcess);
+    SaveScreen("10-programs-after");
+    PostMessageA(ChildOf(programs, "Button", "OK"), BM_CLICK, 0, 0);
+    WaitForSingleObject(list.hProcess, 15000);
+    return 0;
+}
+
+int main(int argc, char **argv)
+{
+    std::string phase = argc > 1 ? argv[1] : "";
+    if (phase == "install" && argc == 4) {
+        ShotFolder = argv[3];
+        return Install(argv[2]);
+    }
+    if (phase == "remove" && argc == 3) {
+        ShotFolder = argv[2];
+        return Remove();
+    }
+    printf("usage: demo.exe install <setup folder> <screenshot folder>\n"
+           "       demo.exe remove <screenshot folder>\n");
+    return 2;
 }

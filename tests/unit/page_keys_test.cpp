@@ -1,6 +1,6 @@
-// The pages as a user meets them: every control inside its page, every text
-// whole in its control, Tab visiting the controls in their order, and the
-// push button that Enter presses drawn as the default one.
+// The pages' keys as a user meets them: Tab visiting the controls in their
+// order, and the push button that Enter presses drawn as the default one.
+// (Every control inside its page and every text whole: PagesAtScreenDpi.)
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -9,13 +9,6 @@
 #include "support/fault.h"
 #include "support/sandbox.h"
 #include "support/setupstate.h"
-
-static const int Pages[] = { IDD_WELCOME, IDD_PROGRESS, IDD_DIRECTORY, IDD_AGREEMENT, IDD_FINISH };
-
-static INT_PTR CALLBACK PlainDialog(HWND, UINT message, WPARAM, LPARAM)
-{
-    return message == WM_INITDIALOG;
-}
 
 static std::vector<HWND> ChildrenOf(HWND page)
 {
@@ -30,69 +23,6 @@ static std::string ClassOf(HWND window)
     char name[32] = "";
     GetClassNameA(window, name, sizeof name);
     return name;
-}
-
-static std::string TextOf(HWND window)
-{
-    char text[512] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-// The room a text takes in a control's font: one line, or wrapped at a width.
-static SIZE TextRoom(HWND control, const std::string &text, int wrapWidth)
-{
-    HDC context = GetDC(control);
-    HGDIOBJ previous = SelectObject(context, (HFONT)SendMessageA(control, WM_GETFONT, 0, 0));
-    RECT room = { 0, 0, wrapWidth ? wrapWidth : 10000, 0 };
-    DrawTextA(context, text.c_str(), -1, &room, DT_CALCRECT | (wrapWidth ? DT_WORDBREAK : DT_SINGLELINE));
-    SelectObject(context, previous);
-    ReleaseDC(control, context);
-    return { room.right - room.left, room.bottom - room.top };
-}
-
-TEST(PageUsability, EveryControlLiesInsideItsPageAndShowsItsWholeText)
-{
-    ResetSetupState();
-    for (int id : Pages) {
-        SCOPED_TRACE("page " + std::to_string(id));
-        HWND page = CreateDialogParamA(SetupState.Instance, MAKEINTRESOURCEA(id), NULL, PlainDialog, 0);
-        ASSERT_NE(page, (HWND)NULL);
-        RECT client;
-        GetClientRect(page, &client);
-        for (HWND control : ChildrenOf(page)) {
-            std::string text = TextOf(control), kind = ClassOf(control);
-            SCOPED_TRACE(kind + " \"" + text + "\"");
-            RECT box;
-            GetWindowRect(control, &box);
-            MapWindowPoints(NULL, page, (POINT *)&box, 2);
-            EXPECT_TRUE(box.left >= client.left && box.top >= client.top && box.right <= client.right
-                        && box.bottom <= client.bottom)
-                << "at " << box.left << "," << box.top << "-" << box.right << "," << box.bottom << " in a page of "
-                << client.right << " x " << client.bottom;
-            if (text.empty())
-                continue;
-            RECT inside;
-            GetClientRect(control, &inside);
-            LONG style = GetWindowLongA(control, GWL_STYLE);
-            SIZE room;
-            int width = inside.right;
-            if (kind == "Static") {
-                room = TextRoom(control, text, width);
-            } else if ((style & BS_TYPEMASK) == BS_AUTORADIOBUTTON) {
-                // The round box and the gap after it come before the text.
-                width -= GetSystemMetrics(SM_CXMENUCHECK) + GetSystemMetrics(SM_CXEDGE);
-                room = TextRoom(control, text, 0);
-            } else {
-                // A push button keeps its frame around the text.
-                width -= 2 * GetSystemMetrics(SM_CXEDGE);
-                room = TextRoom(control, text, 0);
-            }
-            EXPECT_LE(room.cx, width) << "the text is cut at the side";
-            EXPECT_LE(room.cy, inside.bottom) << "the text is cut at the bottom";
-        }
-        DestroyWindow(page);
-    }
 }
 
 // Each page opened as the setup opens it, its agreement text loaded; the

@@ -1,0 +1,43 @@
+// Where the running program lies, and whether two folders are one.
+#include "folders.h"
+#include "text.h"
+
+int ProgramFolder(char *to, DWORD room)
+{
+    DWORD length = GetModuleFileNameA(NULL, to, room);
+
+    if (length == 0 || length >= room || !LastBackslash(to))
+        return 0;
+    LastBackslash(to)[1] = 0;
+    return 1;
+}
+
+int HasDrivePrefix(const char *text)
+{
+    char letter = text[0] | 0x20;
+    return letter >= 'a' && letter <= 'z' && text[1] == ':' && text[2] == '\\';
+}
+
+// Folders are compared by their full short form, and as written when that
+// cannot be had.
+static void ComparableFolder(const char *folder, char *to, DWORD room)
+{
+    char full[2 * MAX_PATH];
+    DWORD length = GetFullPathNameA(folder, sizeof full, full, NULL);
+
+    if (length == 0 || length >= sizeof full)
+        CopyText(full, folder);
+    length = GetShortPathNameA(full, to, room);
+    if (length == 0 || length >= room)
+        CopyText(to, full);
+    DropTrailingBackslash(to);
+}
+
+int SameFolder(const char *a, const char *b)
+{
+    char first[2 * MAX_PATH], second[2 * MAX_PATH];
+
+    ComparableFolder(a, first, sizeof first);
+    ComparableFolder(b, second, sizeof second);
+    return lstrcmpiA(first, second) == 0;
+}

@@ -1,0 +1,21 @@
+// The setup program with one run-time binding failing, as on a Windows that
+// lacks it: BRINDLECAST_TEST_MISSING names a function whose lookup finds
+// nothing, or "shell32.dll" for a shell that cannot be loaded at all. The
+// fault is made at this program's own import table; everything else is the
+// setup as it ships.
+#include "driver/driver.h"
+#include "support/binding_fault.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    static char missing[64];
+
+    if (GetEnvironmentVariableA("BRINDLECAST_TEST_MISSING", missing, sizeof missing)) {
+        if (lstrcmpiA(missing, "shell32.dll") == 0)
+            new LibraryGone(missing);
+        else
+            new ProcedureSwap(missing, NULL);
+    }
+    RunSetup();
+    return 1;
+}

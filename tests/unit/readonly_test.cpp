@@ -1,0 +1,131 @@
+// Files from read-only media: an installed copy never keeps the read-only
+// attribute, and the product files of an earlier installation are deleted
+// even when they carry it. Attributes are read back directly: Wine, run as
+// root, lets through some writes that Windows refuses on read-only files.
+#include <gtest/gtest.h>
+#include "install/install.h"
+#include "support/gui.h"
+#include "support/fault.h"
+#include "support/sandbox.h"
+#include "support/setupstate.h"
+
+static const DWORD Readonly = FILE_ATTRIBUTE_READONLY;
+static const DWORD Hidden = FILE_ATTRIBUTE_HIDDEN;
+static const DWORD System = FILE_ATTRIBUTE_SYSTEM;
+
+// The attributes a user can see and set; Wine reports every file as to be
+// archived, so that one is left out.
+static DWORD Attributes(const std::string &path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES ? attributes
+                                                  : attributes & (Readonly | Hidden | System | FILE_ATTRIBUTE_DIRECTORY);
+}
+
+static void SetAttributes(const std::string &path, DWORD attributes)
+{
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL)) << path;
+    ASSERT_EQ(Attributes(path), attributes) << path;
+}
+
+class ReadonlyTest : public ::testing::Test {
+protected:
+    std::string Scratch;
+
+    void SetUp() override
+    {
+        ResetSetupState();
+        Scratch = ScratchOnC("readonly");
+    }
+    // Read-only files too: the removal clears every file's attributes.
+    void TearDown() override { RemoveScratchOnC(Scratch); }
+};
+
+// All ten product files go, whatever their attributes; the user's files
+// beside them keep theirs, read-only included.
+TEST_F(ReadonlyTest, ProductFilesGoWhateverTheirAttributesAndOtherFilesKeepTheirs)
+{
+    std::string folder = Scratch + "\\Folder";
+    CreateDirectoryA(folder.c_str(), NULL);
+    PutOldProductFiles(folder);
+    static const DWORD kinds[] = { Readonly, Readonly | Hidden, Readonly | System, System, 0 };
+    for (size_t i = 0; i < 10; i++)
+        SetAttributes(folder + "\\" + ProductFileNames[i], kinds[i % 5]);
+    WriteBytes(folder + "\\Mine.tsl", "settings");
+    WriteBytes(folder + "\\Notes.txt", "notes");
+    SetAttributes(folder + "\\Mine.tsl", Readonly | Hidden);
+    SetAttributes(folder + "\\Notes.txt", Readonly);
+
+    DeleteProductFiles(folder.c_str());
+    EXPECT_EQ(FilesIn(folder), (std::vector<std::string>{ "Mine.tsl", "Notes.txt" }));
+    EXPECT_EQ(Attributes(folder + "\\Mine.tsl"), Readonly | Hidden);
+    EXPECT_EQ(Attributes(folder + "\\Notes.txt"), Readonly);
+}
+
+// A product file that cannot be deleted (another program holds it open)
+// is left as it was but for the read-only attribute; a folder under a
+// product file's name stays.
+TEST_F(ReadonlyTest, AFileThatStaysKeepsItsOtherAttributes)
+{
+    std::string folder = Scratch + "\\Folder";
+    CreateDirectoryA(folder.c_str(), NULL);
+    WriteBytes(folder + "\\Tessel.exe", "held open");
+    SetAttributes(folder + "\\Tessel.exe", Readonly | Hidden | System);
+    CreateDirectoryA((folder + "\\Readme.txt").c_str(), NULL);
+    HANDLE held = CreateFileA((folder + "\\Tessel.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+    DeleteProductFiles(folder.c_str());
+    CloseHandle(held);
+    EXPECT_EQ(Attributes(folder + "\\Tessel.exe"), Hidden | System);
+    EXPECT_EQ(Attributes(folder + "\\Readme.txt"), (DWORD)FILE_ATTRIBUTE_DIRECTORY);
+    RemoveDirectoryA((folder + "\\Readme.txt").c_str());
+}
+
+// CopyFileA as Windows answers it: an existing read-only destination is not
+// overwritten. Wine, run as root, overwrites it.
+static ImportSwap *CopySwap;
+static BOOL WINAPI CopyRefusingReadonly(LPCSTR from, LPCSTR to, BOOL failIfExists)
+{
+    DWORD attributes = GetFileAttributesA(to);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return ((BOOL(WINAPI *)(LPCSTR, LPCSTR, BOOL))CopySwap->Original)(from, to, failIfExists);
+}
+
+// Media whose files are all read-only (some hidden too), installed again
+// into the folder that an earlier installation from the same media left:
+// the earlier installation's read-only files are removed, every file is
+// replaced, none is left read-only, and the media stay as they were.
+TEST_F(ReadonlyTest, ReinstallFromReadonlyMediaReplacesReadonlyFilesAndLeavesNoneReadonly)
+{
+    std::string media = StageMedia(Scratch + "\\Disc");
+    std::string folder = Scratch + "\\Folder";
+    CreateDirectoryA(folder.c_str(), NULL);
+    PutOldProductFiles(folder);
+    for (const char *file : ProductFileNames)
+        SetAttributes(folder + "\\" + file, Readonly);
+    for (const char *file : ShippedFiles)
+        SetAttributes(media + "\\" + file, Readonly | (file[0] == 'T' ? Hidden : 0));
+    RecordPreviousInstall(WithTerminator(folder));
+    lstrcpyA(SetupState.InstallPath, folder.c_str());
+
+    ModulePathSwap setupFolder(std::string(media) + "\\Setup.exe");
+    ImportSwap swap("kernel32.dll", "CopyFileA", (void *)CopyRefusingReadonly);
+    CopySwap = &swap;
+    BoxCapture boxes;
+    RemovePreviousInstall(GetDesktopWindow());
+    ASSERT_EQ(CopyProductFiles(), 1) << "message " << (int)SetupState.StepMessageId;
+    ResetMachine();
+    EXPECT_EQ(boxes.Boxes.size(), 0u);
+    EXPECT_EQ(FilesIn(folder).size(), 7u);
+    for (const char *file : ShippedFiles) {
+        SCOPED_TRACE(file);
+        EXPECT_EQ(ReadBytes(folder + "\\" + file), ReadBytes(media + "\\" + file));
+        EXPECT_EQ(Attributes(folder + "\\" + file) & Readonly, 0u);
+        EXPECT_EQ(Attributes(media + "\\" + file), Readonly | (file[0] == 'T' ? Hidden : 0));
+    }
+}

@@ -1,0 +1,120 @@
+// Finds the folder the uninstaller runs from, and what of the product the
+// registry records there and the folder still holds.
+#include "uninstall.h"
+
+char *AddName(char *end, const char *name)
+{
+    return CopyText(CopyText(end, "\\"), name);
+}
+
+char *CurrentVersionPath(char *to, const char *key, const char *entry)
+{
+    char *end = CopyText(to, MachineSoftwareKey);
+
+    for (const char *name : CurrentVersionChain)
+        end = AddName(end, name);
+    AddName(AddName(end, key), entry);
+    return to;
+}
+
+int ReadString(HKEY root, const char *path, const char *value, char *to, DWORD room)
+{
+    HKEY key;
+    DWORD size = room - 1;
+    int read;
+
+    if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return 0;
+    read = RegQueryValueExA(key, value, NULL, NULL, (BYTE *)to, &size) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    // A value stored without its terminator must not run on.
+    if (read)
+        to[size] = 0;
+    return read;
+}
+
+int InOwnFolder(const char *file)
+{
+    char folder[MAX_PATH];
+    char *cut;
+
+    // Only a path from a drive's root names a folder whatever is current.
+    if (!HasDrivePrefix(file) || lstrlenA(file) >= MAX_PATH)
+        return 0;
+    CopyText(folder, file);
+    cut = LastBackslash(folder);
+    if (!cut)
+        return 0;
+    // The backslash stays: "C:" alone would name the drive's current folder.
+    cut[1] = 0;
+    return SameFolder(folder, UninstallState.Folder);
+}
+
+int FileThere(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A command line's program: the text between its quotes, or all of it.
+static const char *CommandProgram(char *command)
+{
+    char *end;
+
+    if (*command != '"')
+        return command;
+    for (end = ++command; *end && *end != '"'; end++)
+        ;
+    *end = 0;
+    return command;
+}
+
+int LocateInstallation(void)
+{
+    char path[FOLDER_PATH_ROOM];
+    DWORD length;
+    char *cut;
+
+    UninstallState.MessageId = IDS_NO_PROGRAM_PATH;
+    length = GetModuleFileNameA(NULL, UninstallState.Program, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return 0;
+    CopyText(UninstallState.Folder, UninstallState.Program);
+    cut = LastBackslash(UninstallState.Folder);
+    if (!cut)
+        return 0;
+    if (cut == UninstallState.Folder + 2)
+        cut++;
+    *cut = 0;
+    // Beside the setup program it is part of the setup files, perhaps on a
+    // disc: they are not an installation.
+    UninstallState.MessageId = IDS_SETUP_FOLDER;
+    return !FileThere(JoinPath(path, UninstallState.Folder, SetupFile));
+}
+
+int IsInstalled(void)
+{
+    char path[FOLDER_PATH_ROOM], recorded[FOLDER_PATH_ROOM];
+    static_assert(KEY_PATH_ROOM <= FOLDER_PATH_ROOM, "a key path fits where a file path does");
+
+    // A folder not given from its drive's root is nobody's: the setup
+    // would not take it for an installation either.
+    int recordedFolder = ReadString(HKEY_LOCAL_MACHINE, CurrentVersionPath(path, AppPathsKey, ProgramFile),
+                                    AppPathValue, recorded, MAX_PATH)
+                         && HasDrivePrefix(recorded);
+
+    UninstallState.RecordedHere = recordedFolder && SameFolder(recorded, UninstallState.Folder);
+    UninstallState.OtherInstallation = recordedFolder && !UninstallState.RecordedHere;
+    UninstallState.EntryHere =
+        ReadString(HKEY_LOCAL_MACHINE, CurrentVersionPath(path, UninstallKey, ProductName), UninstallStringValue,
+                   recorded, sizeof recorded)
+        && InOwnFolder(CommandProgram(recorded));
+    if (UninstallState.RecordedHere || UninstallState.EntryHere)
+        return 1;
+    // Without a record, the files alone make an installation; this program's
+    // own file does not.
+    for (const char *file : ProductFiles)
+        if (lstrcmpiA(file, UninstallerFile) != 0 && FileThere(JoinPath(path, UninstallState.Folder, file)))
+            return 1;
+    return 0;
+}

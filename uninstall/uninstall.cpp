@@ -1,0 +1,97 @@
+// The entry point: the removal as the user starts it, in its order, and the
+// run of the temporary copy that finishes it.
+#include "uninstall.h"
+
+UNINSTALLSTATE UninstallState;
+
+// The command line after the program's own name, quoted or not.
+static const char *Arguments(void)
+{
+    const char *line = GetCommandLineA();
+
+    if (*line == '"') {
+        for (line++; *line && *line != '"'; line++)
+            ;
+        if (*line)
+            line++;
+    } else {
+        while (*line && *line != ' ' && *line != '\t')
+            line++;
+    }
+    while (*line == ' ' || *line == '\t')
+        line++;
+    return line;
+}
+
+// What follows a switch at the start of the arguments, in any case; 0 when
+// the arguments do not start with it.
+static const char *AfterSwitch(const char *arguments, const char *wanted)
+{
+    while (*wanted)
+        if ((*arguments++ | 0x20) != (*wanted++ | 0x20))
+            return 0;
+    return arguments;
+}
+
+static UINT NotRemoved(void)
+{
+    // The copy is not needed: this program stays to be run again.
+    DeleteFileA(UninstallState.Copy);
+    Say(IDS_NOT_REMOVED, MB_ICONERROR, UninstallState.Remaining);
+    return 1;
+}
+
+UINT Uninstall(void)
+{
+    if (!LocateInstallation()) {
+        Say(UninstallState.MessageId, MB_ICONERROR, UninstallState.Folder);
+        return 1;
+    }
+    if (!IsInstalled()) {
+        Say(IDS_NOT_INSTALLED, MB_ICONINFORMATION, UninstallState.Folder);
+        return 0;
+    }
+    if (!UninstallState.Quiet && Say(IDS_QUESTION, MB_YESNO | MB_ICONQUESTION, NULL) != IDYES)
+        return 1;
+    // Made before anything goes, so that nothing goes when it cannot be made.
+    if (!MakeTempCopy()) {
+        Say(IDS_NO_TEMP_COPY, MB_ICONERROR, NULL);
+        return 1;
+    }
+    RemoveShortcuts();
+    RemoveProductFiles();
+    RemoveRegistryEntries();
+    if (UninstallState.Remaining[0])
+        return NotRemoved();
+    // Last, so that whatever stayed can still be removed by running the
+    // uninstaller again, from the list of installed programs too.
+    RemoveInstallationRecord();
+    if (UninstallState.Remaining[0])
+        return NotRemoved();
+    HandOverToCopy();
+    if (UninstallState.UserFilesLeft)
+        Say(IDS_REMOVED_FOLDER_KEPT, MB_ICONINFORMATION, UninstallState.Folder);
+    else
+        Say(IDS_REMOVED, MB_ICONINFORMATION, NULL);
+    return 0;
+}
+
+extern "C" void WINAPI RunUninstall(void)
+{
+    OSVERSIONINFOA version;
+    const char *arguments, *rest;
+
+    HardenDllSearch();
+    UninstallState.Instance = GetModuleHandleA(NULL);
+    version.dwOSVersionInfoSize = sizeof version;
+    if (GetVersionExA(&version))
+        UninstallState.PlatformId = version.dwPlatformId;
+    arguments = Arguments();
+    if ((rest = AfterSwitch(arguments, FinishSwitch)) != 0) {
+        FinishRemoval(rest);
+        ExitProcess(0);
+    }
+    rest = AfterSwitch(arguments, QuietSwitch);
+    UninstallState.Quiet = rest && (*rest == 0 || *rest == ' ' || *rest == '\t');
+    ExitProcess(Uninstall());
+}

@@ -1,0 +1,67 @@
+// The uninstaller's state record and its steps, each in a file of its own.
+#ifndef UNINSTALL_H
+#define UNINSTALL_H
+
+#include "../common/state.h"
+#include "../common/folders.h"
+#include "../common/productfiles.h"
+#include "../common/system.h"
+#include "resource.h"
+
+// What could not be removed, a line each; what does not fit is cut off with "...".
+#define REMAINING_ROOM 640
+// A path inside the folder: the folder, a backslash and a name.
+#define FOLDER_PATH_ROOM (MAX_PATH + 1 + MAX_PATH)
+// A key below HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion.
+#define KEY_PATH_ROOM 128
+
+struct UNINSTALLSTATE {
+    HINSTANCE Instance;
+    DWORD PlatformId;
+    BYTE MessageId;          // the text of a failure that ends the run
+    BYTE Quiet;              // no question and no box: the exit code tells
+    BYTE RecordedHere;       // the App Paths entry names this folder
+    BYTE EntryHere;          // the uninstall entry names a program in this folder
+    BYTE OtherInstallation;  // the App Paths entry names another folder: the registry stays
+    BYTE UserFilesLeft;      // files that Setup did not install keep the folder
+    BYTE RemainingCut;
+    char Program[MAX_PATH];  // this program's path
+    char Folder[MAX_PATH];   // the folder it runs from; a drive root keeps its backslash
+    char Copy[MAX_PATH];     // its copy in the temporary folder
+    char Remaining[REMAINING_ROOM];
+};
+
+extern UNINSTALLSTATE UninstallState;
+
+// uninstall.cpp: the removal as the user starts it; returns the exit code,
+// 0 when nothing of the product is left, 1 otherwise.
+UINT Uninstall(void);
+
+// messages.cpp
+int Say(UINT id, UINT type, const char *insert);
+void NoteRemaining(const char *first, const char *second);
+
+// location.cpp
+// Appends a backslash and a name to a path at its end; returns the new end.
+char *AddName(char *end, const char *name);
+char *CurrentVersionPath(char *to, const char *key, const char *entry);
+int ReadString(HKEY root, const char *path, const char *value, char *to, DWORD room);
+int InOwnFolder(const char *file);
+int FileThere(const char *path);
+int LocateInstallation(void);
+int IsInstalled(void);
+
+// files.cpp, shortcuts.cpp, registry.cpp
+int FolderHolds(const char *folder, const char *except);
+void RemoveProductFiles(void);
+void RemoveShortcuts(void);
+void RemoveRegistryEntries(void);
+void RemoveInstallationRecord(void);
+
+// selfremove.cpp
+int MakeTempCopy(void);
+void RemoveAtRestart(const char *path);
+void HandOverToCopy(void);
+void FinishRemoval(const char *arguments);
+
+#endif
