@@ -1,10 +1,12 @@
-// Every step gives back what it takes from the platform: registry keys, file
-// searches, the shell's item lists and allocator, and the link object, when
-// it succeeds and when it stops halfway. (Memory blocks: the start-up and
-// agreement tests and the install phase of a whole run.)
+// Every step of the setup and of the uninstaller gives back what it takes
+// from the platform: registry keys, file searches, the shell's item lists
+// and allocator, and the link object, when it succeeds and when it stops
+// halfway. (Memory blocks: the start-up and agreement tests and the install
+// phase of a whole run.)
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include "install/install.h"
+#include "uninstall/uninstall.h"
 #include "support/fault.h"
 #include "support/handles.h"
 #include "support/installation.h"
@@ -175,4 +177,41 @@ TEST_F(HandleBalance, ShortcutGivesBackTheFolderListTheAllocatorAndTheLinkObject
         RemoveDirectoryA(ShortcutPath(CSIDL_STARTMENU).c_str());
     }
     DeleteTree(folder);
+}
+
+// The uninstaller looks its installation up, reads the shortcuts' targets
+// through the link object, searches the folder and removes the registry
+// entries: all of it is given back.
+TEST_F(HandleBalance, UninstallerStepsGiveBackWhatTheyTake)
+{
+    std::string folder = StageMedia(Scratch + "\\Brindle Apps");
+    PrepareInstallState(folder, VER_PLATFORM_WIN32_NT, 6, SHORTCUT_CURRENT_USER);
+    ASSERT_EQ(WriteRegistryEntries(), 1);
+    ASSERT_EQ(CreateStartMenuShortcut(NULL), 1);
+    ZeroMemory(&UninstallState, sizeof UninstallState);
+    UninstallState.PlatformId = VER_PLATFORM_WIN32_NT;
+    lstrcpyA(UninstallState.Folder, folder.c_str());
+
+    KeyWatch keys;
+    SearchWatch searches;
+    {
+        ShellWatch shell;
+        EXPECT_TRUE(IsInstalled());
+        EXPECT_TRUE(FolderHolds(folder.c_str(), NULL));
+        RemoveShortcuts();
+        RemoveRegistryEntries();
+        RemoveInstallationRecord();
+        EXPECT_EQ(shell.Freed, shell.Lists) << "a folder item list was not freed";
+        EXPECT_EQ(shell.AllocatorReferences, 0) << "the shell's allocator was not released";
+        EXPECT_GE(shell.Links.size(), 1u);
+        for (ULONG left : shell.LinkReferencesLeft())
+            EXPECT_EQ(left, 0u) << "the link object or its file interface was not released";
+    }
+    ExpectBalanced(keys);
+    EXPECT_GE(searches.Begun, 1);
+    EXPECT_TRUE(searches.Open.empty()) << "a search was left open";
+    EXPECT_FALSE(searches.BadClose);
+    // The steps did their work: nothing of the product is left but its files.
+    EXPECT_FALSE(FileExists(ShortcutPath(CSIDL_STARTMENU)));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, AppPathsEntryKey));
 }
