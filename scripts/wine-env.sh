@@ -3,7 +3,16 @@
 
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export WINEARCH=win32
+# Wine runs 32-bit Windows programs with 32-bit Linux code. A kernel built or
+# booted without 32-bit support refuses that code ("Exec format error"), and
+# offers 64-bit Wine no 32-bit code segment either. On such a kernel the
+# programs' 64-bit build is what runs (scripts/test.sh), under 64-bit Wine.
+if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+  export WINEARCH=win32
+else
+  export WINEARCH=win64
+  PATH="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine64:$PATH"
+fi
 
 # A fresh prefix: Setup.exe writes to the registry and the Start Menu, and
 # every run should start from a machine that never saw the product.

@@ -12,18 +12,23 @@
 #include "resources/resource.h"
 
 // The setup's state record as the running program holds it, found through
-// the link map: SetupState's address, moved with the image if it was.
+// the link map: SetupState's address and the base the image was linked at,
+// moved with the image if it was.
 static bool ReadSetupState(const SetupRun &run, SETUPSTATE *state)
 {
     std::ifstream map(SETUP_MAP_FILE);
-    std::string line, address;
-    while (address.empty() && std::getline(map, line)) {
+    std::string line, address, base;
+    while ((address.empty() || base.empty()) && std::getline(map, line)) {
         std::istringstream words(line);
         std::string first, second;
-        if (words >> first >> second && second == "SetupState" && !(words >> second))
+        if (!(words >> first >> second))
+            continue;
+        if (second == "SetupState" && !(words >> second))
             address = first;
+        else if (second == "__image_base__")
+            base = first;
     }
-    if (address.empty())
+    if (address.empty() || base.empty())
         return false;
     HANDLE modules = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, run.Process.dwProcessId);
     MODULEENTRY32 module = {};
@@ -33,8 +38,7 @@ static bool ReadSetupState(const SetupRun &run, SETUPSTATE *state)
         CloseHandle(modules);
     if (!found)
         return false;
-    // The map's addresses assume the image at its preferred base.
-    ULONG_PTR where = (ULONG_PTR)module.modBaseAddr + std::stoul(address, nullptr, 16) - 0x400000;
+    ULONG_PTR where = (ULONG_PTR)module.modBaseAddr + std::stoull(address, nullptr, 16) - std::stoull(base, nullptr, 16);
     SIZE_T read = 0;
     return ReadProcessMemory(run.Process.hProcess, (void *)where, state, sizeof *state, &read) && read == sizeof *state;
 }
