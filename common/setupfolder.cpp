@@ -1,13 +1,18 @@
 // Makes the folder that holds the running program current, so its files go by bare names.
 #include "state.h"
 
-// Ends the folder text at its last backslash, so a program in a drive root
-// leaves the drive letter and colon alone; without any backslash the text
-// becomes empty.
+// Ends the folder text at its last backslash; without any backslash the text
+// becomes empty. A drive root keeps its backslash: "C:" alone names drive
+// C's current folder, which need not be its root.
 static void CutAtLastBackslash(char *path)
 {
     char *cut = LastBackslash(path);
-    *(cut ? cut : path) = 0;
+
+    if (!cut)
+        cut = path;
+    else if (cut == path + 2 && path[1] == ':')
+        cut++;
+    *cut = 0;
 }
 
 int EnterSetupFolder(void)

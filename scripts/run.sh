@@ -45,6 +45,8 @@ fi
 
 ./scripts/build.sh
 . scripts/wine-env.sh
+build_for_wine
+BUILD_DIR=$WINE_BUILD_DIR
 [ "$demo" = 1 ] && start_xvfb
 trap 'wineserver -k 2>/dev/null || true; stop_xvfb' EXIT
 trap 'exit 130' INT TERM

@@ -14,6 +14,18 @@ else
   PATH="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine64:$PATH"
 fi
 
+# The build that Wine runs: $BUILD_DIR itself, or on a kernel without 32-bit
+# code the 64-bit build of the same sources in $BUILD_DIR/x86_64, made here;
+# its checks of the programs' files read the 32-bit build's. Sets
+# WINE_BUILD_DIR.
+build_for_wine() {
+  WINE_BUILD_DIR=$BUILD_DIR
+  [ "$WINEARCH" = win64 ] || return 0
+  echo "This kernel runs no 32-bit code: Wine runs the programs' 64-bit build, made in $BUILD_DIR/x86_64."
+  WINE_BUILD_DIR=$BUILD_DIR/x86_64
+  CONFIGURE_OPTIONS="-DIMAGES_FROM=$BUILD_DIR" BUILD_DIR=$WINE_BUILD_DIR BUILD_ARCH=x86_64 SKIP_DEPS=1 ./scripts/build.sh
+}
+
 # A fresh prefix: Setup.exe writes to the registry and the Start Menu, and
 # every run should start from a machine that never saw the product.
 fresh_prefix() {
