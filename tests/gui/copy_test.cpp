@@ -26,13 +26,6 @@ static bool IsAbove(HWND upper, HWND lower)
     return false;
 }
 
-static std::string ClassOf(HWND window)
-{
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
 TEST_F(CopyGuiTest, AMissingReadmeIsReportedOverTheProgressPanelAfterSixFiles)
 {
     std::string setup = Stage("copy-no-readme");

@@ -54,9 +54,7 @@ protected:
         ASSERT_NE(box.Window, (HWND)NULL) << "no error box";
         EXPECT_EQ(box.Caption, "Error");
         EXPECT_EQ(box.Text, ExpectedReport(IDS_REGISTRY_FAILED));
-        char owner[32] = "";
-        GetClassNameA(box.Owner, owner, sizeof owner);
-        EXPECT_STREQ(owner, "SetupClass");
+        EXPECT_EQ(ClassOf(box.Owner), "SetupClass");
         // The progress panel behind the box tells how far the installation got.
         HWND panel = WaitForPage(Run, IDD_PROGRESS, 0);
         ASSERT_NE(panel, (HWND)NULL);

@@ -20,39 +20,6 @@ bool PressKey(DWORD thread, UINT key)
     return true;
 }
 
-void MouseClick(HWND control)
-{
-    RECT box;
-    GetWindowRect(control, &box);
-    // The position travels with the button events themselves, in the
-    // platform's 0..65535 screen scale. A click taken at "wherever the
-    // pointer is" can land elsewhere: the setup can move the pointer back
-    // to where it stood when its page appeared, whenever it gets round to
-    // the window system's events for that page.
-    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    LONG x = ((box.left + box.right) / 2 * 65536 + width - 1) / width;
-    LONG y = ((box.top + box.bottom) / 2 * 65536 + height - 1) / height;
-    INPUT input[2] = {};
-    DWORD place = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    input[0].type = input[1].type = INPUT_MOUSE;
-    input[0].mi.dx = input[1].mi.dx = x;
-    input[0].mi.dy = input[1].mi.dy = y;
-    input[0].mi.dwFlags = place | MOUSEEVENTF_LEFTDOWN;
-    input[1].mi.dwFlags = place | MOUSEEVENTF_LEFTUP;
-    SendInput(2, input, sizeof input[0]);
-}
-
-bool WaitFor(const std::function<bool()> &condition, DWORD timeout)
-{
-    DWORD start = GetTickCount();
-    do {
-        if (condition())
-            return true;
-        Sleep(20);
-    } while (GetTickCount() - start < timeout);
-    return false;
-}
-
 bool WaitForFocus(DWORD thread, HWND control, DWORD timeout)
 {
     return WaitFor([&] { return FocusOf(thread) == control; }, timeout);
@@ -92,9 +59,7 @@ struct PageSearch {
 
 static BOOL CALLBACK FindDialog(HWND window, LPARAM data)
 {
-    char name[16];
-    GetClassNameA(window, name, sizeof name);
-    if (lstrcmpA(name, "#32770") == 0 && IsWindowVisible(window)) {
+    if (ClassOf(window) == "#32770" && IsWindowVisible(window)) {
         ((PageSearch *)data)->Found = window;
         return FALSE;
     }

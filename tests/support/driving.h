@@ -5,22 +5,16 @@
 
 #include <windows.h>
 #include <functional>
+#include "pages.h"
 
 // A key pressed and released in the control that has the focus on the
 // given thread (the page's thread, or a Setup.exe run's main thread); false
 // when nothing there has the focus.
 bool PressKey(DWORD thread, UINT key);
-// The left mouse button pressed and released over the middle of a control,
-// as a user clicks it (a disabled control gets no click). Wait for what
-// was posted to the page before to be handled first (Settle), so that the
-// click comes after it, as a user's would.
-void MouseClick(HWND control);
+// (Mouse clicks and waiting for a condition: pages.h.)
 HWND FocusOf(DWORD thread);
 // Waits until a control of that thread has the keyboard focus.
 bool WaitForFocus(DWORD thread, HWND control, DWORD timeout = 10000);
-
-// Waits until a condition holds; false when it did not within the timeout.
-bool WaitFor(const std::function<bool()> &condition, DWORD timeout = 10000);
 
 // Posts a harmless marker behind whatever was posted to the page before and
 // waits until the page has handled it: false when the page did not (gone,

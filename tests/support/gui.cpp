@@ -64,39 +64,6 @@ void StopSetup(SetupRun &run)
     run.Started = false;
 }
 
-struct Search {
-    DWORD ProcessId;
-    std::vector<HWND> Found;
-};
-
-static BOOL CALLBACK CollectWindow(HWND window, LPARAM data)
-{
-    Search *search = (Search *)data;
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process == search->ProcessId && IsWindowVisible(window))
-        search->Found.push_back(window);
-    return TRUE;
-}
-
-std::vector<HWND> WindowsOf(const SetupRun &run)
-{
-    Search search = { run.Process.dwProcessId, {} };
-    EnumWindows(CollectWindow, (LPARAM)&search);
-    return search.Found;
-}
-
-HWND BackdropOf(const SetupRun &run)
-{
-    for (HWND window : WindowsOf(run)) {
-        char name[32];
-        GetClassNameA(window, name, sizeof name);
-        if (lstrcmpA(name, "SetupClass") == 0)
-            return window;
-    }
-    return NULL;
-}
-
 HWND WalkToDirectoryPage(const SetupRun &run)
 {
     HWND welcome = WaitForPage(run, IDD_WELCOME);
@@ -147,43 +114,7 @@ void Answer(const MessageBoxSeen &box, int button)
 
 static bool IsMessageBox(HWND window)
 {
-    char name[32];
-    GetClassNameA(window, name, sizeof name);
-    return lstrcmpA(name, "#32770") == 0 && PageOf(window) == 0;
-}
-
-int PageOf(HWND window)
-{
-    char name[32];
-    GetClassNameA(window, name, sizeof name);
-    if (lstrcmpA(name, "#32770") != 0)
-        return 0;
-    if (GetDlgItem(window, IDC_INSTALL_DIR))
-        return IDD_DIRECTORY;
-    if (GetDlgItem(window, IDC_AGREEMENT_TEXT))
-        return IDD_AGREEMENT;
-    if (GetDlgItem(window, IDC_STATUS_COPY))
-        return IDD_PROGRESS;
-    // The welcome and finish pages share their controls' ids with message
-    // boxes; their first line tells them apart.
-    std::string first = WindowText(GetWindow(window, GW_CHILD));
-    if (first == "Welcome to the Brindlecast 1.26 Setup program.")
-        return IDD_WELCOME;
-    if (first == "Brindlecast 1.26 Setup complete!")
-        return IDD_FINISH;
-    return 0;
-}
-
-HWND WaitForPage(const SetupRun &run, int page, DWORD timeout)
-{
-    DWORD start = GetTickCount();
-    do {
-        for (HWND window : WindowsOf(run))
-            if (PageOf(window) == page)
-                return window;
-        Sleep(50);
-    } while (GetTickCount() - start < timeout);
-    return NULL;
+    return ClassOf(window) == "#32770" && PageOf(window) == 0;
 }
 
 MessageBoxSeen WaitForMessageBox(const SetupRun &run, DWORD timeout)
@@ -201,20 +132,6 @@ MessageBoxSeen WaitForMessageBox(const SetupRun &run, DWORD timeout)
         return false;
     }, timeout);
     return seen;
-}
-
-std::string WindowText(HWND window)
-{
-    char text[8192];
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, &length))
-        return "";
-    return std::string(text, length);
-}
-
-std::string ControlText(HWND dialog, int id)
-{
-    return WindowText(GetDlgItem(dialog, id));
 }
 
 bool ControlEnabled(HWND dialog, int id)
@@ -235,25 +152,9 @@ void SetControlText(HWND dialog, int id, const std::string &text)
     SendMessageTimeoutA(GetDlgItem(dialog, id), WM_SETTEXT, 0, (LPARAM)text.c_str(), SMTO_ABORTIFHUNG, 5000, &result);
 }
 
-void Click(HWND dialog, int id)
-{
-    PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-}
-
 void SendRawCommand(HWND dialog, int id, int notification)
 {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, notification), (LPARAM)GetDlgItem(dialog, id));
-}
-
-bool WaitGone(HWND window, DWORD timeout)
-{
-    DWORD start = GetTickCount();
-    while (IsWindow(window) && IsWindowVisible(window)) {
-        if (GetTickCount() - start >= timeout)
-            return false;
-        Sleep(50);
-    }
-    return true;
 }
 
 void GuiTest::SetUp()

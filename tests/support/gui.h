@@ -11,17 +11,13 @@
 #include "driving.h"
 #include "installation.h"
 #include "messages.h"
+#include "pages.h"
 #include "sandbox.h"
 
 // The Windows version Wine reports to Setup.exe, or to another program of
 // that file name ("win95", "nt351", "nt40", "win31", ...); an empty text
 // restores the prefix's own.
 void SetReportedVersion(const std::string &version, const char *program = "Setup.exe");
-
-struct SetupRun {
-    PROCESS_INFORMATION Process;
-    bool Started;
-};
 
 // A command line started from the temporary folder as current folder,
 // through the wide calls: a program's path may be longer than the ANSI
@@ -35,16 +31,7 @@ int WaitForExit(SetupRun &run, DWORD timeout = 15000);
 // Kills a run that a failed test left behind.
 void StopSetup(SetupRun &run);
 
-// The visible modal page of the run: IDD_WELCOME, IDD_AGREEMENT,
-// IDD_DIRECTORY, IDD_FINISH or IDD_PROGRESS, told apart by their controls.
-// Returns 0 when that page is not up within the timeout.
-HWND WaitForPage(const SetupRun &run, int page, DWORD timeout = 10000);
-// The run's backdrop: its window of class "SetupClass", or 0.
-HWND BackdropOf(const SetupRun &run);
-// Which page a window is (one of the ids above), or 0.
-int PageOf(HWND window);
-// Every visible top-level window of the run.
-std::vector<HWND> WindowsOf(const SetupRun &run);
+// Finding, reading and pressing the run's pages: pages.h.
 
 // Next on the welcome page, I Agree on the agreement page: the install-folder
 // page, or 0 when a page did not come.
@@ -68,18 +55,12 @@ MessageBoxSeen WaitForMessageBox(const SetupRun &run, DWORD timeout = 10000);
 // Presses a message box's button and waits until the box is gone.
 void Answer(const MessageBoxSeen &box, int button);
 
-std::string WindowText(HWND window);
-std::string ControlText(HWND dialog, int id);
 bool ControlEnabled(HWND dialog, int id);
 bool ButtonChecked(HWND dialog, int id);
 void SetControlText(HWND dialog, int id, const std::string &text);
 
-// A button pressed as the user presses it (BM_CLICK).
-void Click(HWND dialog, int id);
 // A command that no control sends: the given id with a notification code.
 void SendRawCommand(HWND dialog, int id, int notification);
-// Waits until a window is gone (closed or hidden).
-bool WaitGone(HWND window, DWORD timeout = 10000);
 
 // Base of GUI tests: a machine without the product before, and no run left
 // behind after, whatever the test asserted.

@@ -39,46 +39,20 @@ SetupRun StartUninstall(const std::string &folder, const std::string &arguments)
     return StartProgram("\"" + folder + "\\Uninstal.exe\"" + (arguments.empty() ? "" : " " + arguments));
 }
 
-struct BoxSearch {
-    HWND Found;
-};
-
-static BOOL CALLBACK FindUninstallBox(HWND window, LPARAM data)
-{
-    char name[32], caption[64];
-    GetClassNameA(window, name, sizeof name);
-    GetWindowTextA(window, caption, sizeof caption);
-    if (lstrcmpA(name, "#32770") == 0 && lstrcmpA(caption, "Brindlecast 1.26 Uninstall") == 0
-        && IsWindowVisible(window)) {
-        ((BoxSearch *)data)->Found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 MessageBoxSeen WaitForUninstallBox(DWORD timeout)
 {
-    DWORD start = GetTickCount();
-    do {
-        BoxSearch search = { NULL };
-        EnumWindows(FindUninstallBox, (LPARAM)&search);
-        if (search.Found) {
-            // The text is set before the box is shown; it can be read at once.
-            return { search.Found, WindowText(search.Found), ControlText(search.Found, 0xFFFF),
-                     GetWindow(search.Found, GW_OWNER) };
-        }
-        Sleep(50);
-    } while (GetTickCount() - start < timeout);
-    return { NULL, "", "", NULL };
+    HWND box = NULL;
+    if (!WaitFor([&] { return (box = FindTitled("Brindlecast 1.26 Uninstall", "#32770")) != NULL; }, timeout, 50))
+        return { NULL, "", "", NULL };
+    // The text is set before the box is shown; it can be read at once.
+    return { box, WindowText(box), ControlText(box, 0xFFFF), GetWindow(box, GW_OWNER) };
 }
 
 std::vector<int> ButtonsOf(HWND box)
 {
     std::vector<int> ids;
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        char name[32];
-        GetClassNameA(child, name, sizeof name);
-        if (lstrcmpiA(name, "Button") == 0 && IsWindowVisible(child))
+        if (lstrcmpiA(ClassOf(child).c_str(), "Button") == 0 && IsWindowVisible(child))
             ids.push_back(GetDlgCtrlID(child));
     }
     return ids;
@@ -86,8 +60,7 @@ std::vector<int> ButtonsOf(HWND box)
 
 void Press(const MessageBoxSeen &box, int button)
 {
-    Click(box.Window, button);
-    WaitGone(box.Window);
+    Answer(box, button);
 }
 
 static bool IsTempCopyName(const char *name)

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <sstream>
 #include "screens/screens.h"
+#include "support/pages.h"
 #include "support/sandbox.h"
 #include "support/setupstate.h"
 #include "support/child_process.h"
@@ -22,13 +23,6 @@ static const struct {
     { IDD_WELCOME, WelcomePage }, { IDD_AGREEMENT, AgreementPage }, { IDD_DIRECTORY, DirectoryPage },
     { IDD_PROGRESS, ProgressPanel }, { IDD_FINISH, FinishPage },
 };
-
-static std::string ClassOf(HWND window)
-{
-    char name[32] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
 
 // The room a control's text needs, in the control's own font, laid out the
 // way the control lays it out; empty when the control shows no text of its own.

@@ -18,13 +18,6 @@ static std::vector<HWND> ChildrenOf(HWND page)
     return children;
 }
 
-static std::string ClassOf(HWND window)
-{
-    char name[32] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
 // Each page opened as the setup opens it, its agreement text loaded; the
 // install-folder page is given a folder of its own to accept.
 class PageKeys : public ::testing::Test {

@@ -15,89 +15,12 @@
 #include <stdio.h>
 #include <string>
 #include "resources/resource.h"
+#include "support/pages.h"
 
-static PROCESS_INFORMATION Setup;
+static SetupRun Setup;
 static std::string ShotFolder;
-
-struct Search {
-    DWORD ProcessId;
-    HWND Found[32];
-    int Count;
-};
-
-static BOOL CALLBACK Collect(HWND window, LPARAM data)
-{
-    Search *search = (Search *)data;
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process == search->ProcessId && IsWindowVisible(window) && search->Count < 32)
-        search->Found[search->Count++] = window;
-    return TRUE;
-}
-
-// The text as the window holds it, without asking its thread: the setup
-// does not answer while it installs.
-static std::string TextOf(HWND window)
-{
-    char text[256] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-// An edit control's text has to be asked for.
-static std::string EditText(HWND window)
-{
-    char text[1024] = "";
-    DWORD_PTR length = 0;
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 2000, &length);
-    return text;
-}
-
-// The pages are told apart by their controls, and the welcome and finish
-// pages by their first line.
-static int PageOf(HWND window)
-{
-    char name[32];
-    GetClassNameA(window, name, sizeof name);
-    if (lstrcmpA(name, "SetupClass") == 0)
-        return -1;
-    if (lstrcmpA(name, "#32770") != 0)
-        return 0;
-    if (GetDlgItem(window, IDC_INSTALL_DIR))
-        return IDD_DIRECTORY;
-    if (GetDlgItem(window, IDC_AGREEMENT_TEXT))
-        return IDD_AGREEMENT;
-    if (GetDlgItem(window, IDC_STATUS_COPY))
-        return IDD_PROGRESS;
-    std::string first = TextOf(GetWindow(window, GW_CHILD));
-    if (first.find("Welcome") == 0)
-        return IDD_WELCOME;
-    if (first.find("Setup complete") != std::string::npos)
-        return IDD_FINISH;
-    return 0;
-}
-
-static HWND FindPage(int page)
-{
-    Search search = { Setup.dwProcessId, {}, 0 };
-    EnumWindows(Collect, (LPARAM)&search);
-    for (int i = 0; i < search.Count; i++)
-        if (PageOf(search.Found[i]) == page)
-            return search.Found[i];
-    return NULL;
-}
-
-static HWND WaitForPage(int page, DWORD timeout = 15000, DWORD poll = 50)
-{
-    DWORD start = GetTickCount();
-    do {
-        HWND found = FindPage(page);
-        if (found)
-            return found;
-        Sleep(poll);
-    } while (GetTickCount() - start < timeout);
-    return NULL;
-}
+// How long a page, a box or a program's end is waited for.
+static const DWORD Wait = 15000;
 
 // The whole screen as 24-bit pixels, bottom row first, as a BMP file holds them.
 struct Screen {
@@ -196,19 +119,15 @@ static int PanelDrawn(const Screen &shot, HWND panel)
     return face > 0 && other * 50 < face ? ink + 1 : 0;
 }
 
-// Lets a program paint what was just shown before the screen is taken.
-static void Settle(HANDLE process = Setup.hProcess)
+// Lets a program paint what was just shown before the screen is taken: the
+// pictures are for people, so a moment more does no harm.
+static void LetPaint(HANDLE process = Setup.Process.hProcess)
 {
     WaitForInputIdle(process, 2000);
     Sleep(400);
 }
 
-static void Press(HWND dialog, int id)
-{
-    PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-}
-
-static int Fail(const char *what, HANDLE process = Setup.hProcess)
+static int Fail(const char *what, HANDLE process = Setup.Process.hProcess)
 {
     printf("demo: %s did not come\n", what);
     TerminateProcess(process, 99);
@@ -219,41 +138,43 @@ static int Install(const std::string &folder)
 {
     std::string command = "\"" + folder + "\\Setup.exe\"";
     STARTUPINFOA startup = { sizeof startup };
-    if (!CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, folder.c_str(), &startup, &Setup)) {
+    Setup.Started = CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, folder.c_str(), &startup,
+                                   &Setup.Process) != 0;
+    if (!Setup.Started) {
         printf("demo: cannot start %s\n", command.c_str());
         return 1;
     }
 
-    HWND page = WaitForPage(IDD_WELCOME);
+    HWND page = WaitForPage(Setup, IDD_WELCOME, Wait);
     if (!page)
         return Fail("the welcome page");
     // The backdrop alone: the page steps aside for a moment.
     ShowWindow(page, SW_HIDE);
-    Settle();
+    LetPaint();
     SaveScreen("1-backdrop");
     ShowWindow(page, SW_SHOW);
-    Settle();
+    LetPaint();
     SaveScreen("2-welcome");
-    Press(page, IDOK);
+    Click(page, IDOK);
 
-    if (!(page = WaitForPage(IDD_AGREEMENT)))
+    if (!(page = WaitForPage(Setup, IDD_AGREEMENT, Wait)))
         return Fail("the agreement page");
-    Settle();
+    LetPaint();
     SaveScreen("3-agreement");
-    Press(page, IDOK);
+    Click(page, IDOK);
 
-    if (!(page = WaitForPage(IDD_DIRECTORY)))
+    if (!(page = WaitForPage(Setup, IDD_DIRECTORY, Wait)))
         return Fail("the directory page");
-    Settle();
+    LetPaint();
     SaveScreen("4-directory");
-    printf("  installing into %s\n", EditText(GetDlgItem(page, IDC_INSTALL_DIR)).c_str());
-    Press(page, IDOK);
+    printf("  installing into %s\n", ControlText(page, IDC_INSTALL_DIR).c_str());
+    Click(page, IDOK);
 
     // The progress panel is up only while files are copied and the registry
     // written, and the setup pumps no messages meanwhile, so the panel is
     // drawn bit by bit: the screen is taken over and over while it is up,
     // and the one that shows most of its text is kept.
-    HWND progress = WaitForPage(IDD_PROGRESS, 5000, 1);
+    HWND progress = WaitForPage(Setup, IDD_PROGRESS, 5000, 1);
     Screen best, shot;
     int most = 0;
     int frames = 0;
@@ -270,48 +191,18 @@ static int Install(const std::string &folder)
     else
         printf("  the progress panel went by too fast to be taken (%s, %d frames)\n", progress ? "seen" : "not seen", frames);
 
-    if (!(page = WaitForPage(IDD_FINISH)))
+    if (!(page = WaitForPage(Setup, IDD_FINISH, Wait)))
         return Fail("the finish page");
-    Settle();
+    LetPaint();
     SaveScreen("6-finish");
-    Press(page, IDOK);
+    Click(page, IDOK);
 
     DWORD code = 99;
-    if (WaitForSingleObject(Setup.hProcess, 15000) != WAIT_OBJECT_0)
+    if (WaitForSingleObject(Setup.Process.hProcess, Wait) != WAIT_OBJECT_0)
         return Fail("the end of the setup");
-    GetExitCodeProcess(Setup.hProcess, &code);
+    GetExitCodeProcess(Setup.Process.hProcess, &code);
     printf("  Setup.exe ended with exit code %lu\n", code);
     return 0;
-}
-
-struct Titled {
-    const char *Title;
-    HWND Found;
-};
-
-static BOOL CALLBACK FindTitled(HWND window, LPARAM data)
-{
-    Titled *search = (Titled *)data;
-    if (IsWindowVisible(window) && TextOf(window) == search->Title) {
-        search->Found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// A window of any process, by its title: the list of installed programs and
-// the uninstaller run in processes of their own.
-static HWND WaitForTitled(const char *title, DWORD timeout = 15000)
-{
-    DWORD start = GetTickCount();
-    do {
-        Titled search = { title, NULL };
-        EnumWindows(FindTitled, (LPARAM)&search);
-        if (search.Found)
-            return search.Found;
-        Sleep(50);
-    } while (GetTickCount() - start < timeout);
-    return NULL;
 }
 
 struct Child {
@@ -322,9 +213,10 @@ struct Child {
 static BOOL CALLBACK FindChild(HWND window, LPARAM data)
 {
     Child *search = (Child *)data;
-    char name[64];
-    GetClassNameA(window, name, sizeof name);
-    if (lstrcmpiA(name, search->ClassName) == 0 && (!search->Text || TextOf(window) == search->Text)) {
+    char text[256] = "";
+    GetWindowTextA(window, text, sizeof text);
+    if (lstrcmpiA(ClassOf(window).c_str(), search->ClassName) == 0
+        && (!search->Text || lstrcmpA(text, search->Text) == 0)) {
         search->Found = window;
         return FALSE;
     }
@@ -339,31 +231,14 @@ static HWND ChildOf(HWND window, const char *className, const char *text = NULL)
     return search.Found;
 }
 
-// The left mouse button pressed and released at a point of the screen.
-static void ClickAt(int x, int y)
+// A window of any process, by its title: the list of installed programs and
+// the uninstaller run in processes of their own.
+static HWND WaitForTitled(const char *title)
 {
-    SetCursorPos(x, y);
-    INPUT input[2] = {};
-    input[0].type = input[1].type = INPUT_MOUSE;
-    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, input, sizeof input[0]);
+    HWND found = NULL;
+    WaitFor([&] { return (found = FindTitled(title)) != NULL; }, Wait, 50);
+    return found;
 }
-
-static bool WaitFor(bool (*done)(HWND), HWND window, DWORD timeout = 15000)
-{
-    DWORD start = GetTickCount();
-    while (!done(window)) {
-        if (GetTickCount() - start >= timeout)
-            return false;
-        Sleep(50);
-    }
-    return true;
-}
-
-static bool Enabled(HWND window) { return IsWindowEnabled(window) != 0; }
-static bool Gone(HWND window) { return !IsWindow(window) || !IsWindowVisible(window); }
-static bool Emptied(HWND list) { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 0; }
 
 // Presses a button of one of the uninstaller's boxes after the screenshot.
 static bool ShootAndPress(const char *shot, int button)
@@ -372,10 +247,10 @@ static bool ShootAndPress(const char *shot, int button)
     if (!box)
         return false;
     Sleep(400);
-    printf("  the uninstaller says: %s\n", TextOf(GetDlgItem(box, 0xFFFF)).c_str());
+    printf("  the uninstaller says: %s\n", ControlText(box, 0xFFFF).c_str());
     SaveScreen(shot);
-    PostMessageA(GetDlgItem(box, button), BM_CLICK, 0, 0);
-    return WaitFor(Gone, box);
+    Click(box, button);
+    return WaitGone(box, Wait);
 }
 
 // Through Wine's list of installed programs, as a user removes a program:
@@ -398,10 +273,10 @@ static int Remove()
     RECT lines, header;
     GetWindowRect(view, &lines);
     GetWindowRect(ChildOf(view, "SysHeader32"), &header);
-    ClickAt(lines.left + 40, header.bottom + 8);
-    if (!WaitFor(Enabled, remove))
+    MouseClickAt({ lines.left + 40, header.bottom + 8 });
+    if (!WaitFor([&] { return IsWindowEnabled(remove) != 0; }, Wait, 50))
         return Fail("the choice of Brindlecast in the list", list.hProcess);
-    Settle(list.hProcess);
+    LetPaint(list.hProcess);
     SaveScreen("7-programs");
 
     PostMessageA(remove, BM_CLICK, 0, 0);
@@ -410,12 +285,12 @@ static int Remove()
     if (!ShootAndPress("9-uninstall-removed", IDOK))
         return Fail("the uninstaller's closing box", list.hProcess);
     // The list reads the registry again once the uninstaller has ended.
-    if (!WaitFor(Emptied, view))
+    if (!WaitFor([&] { return SendMessageA(view, LVM_GETITEMCOUNT, 0, 0) == 0; }, Wait, 50))
         return Fail("the list without Brindlecast", list.hProcess);
-    Settle(list.hProcess);
+    LetPaint(list.hProcess);
     SaveScreen("10-programs-after");
     PostMessageA(ChildOf(programs, "Button", "OK"), BM_CLICK, 0, 0);
-    WaitForSingleObject(list.hProcess, 15000);
+    WaitForSingleObject(list.hProcess, Wait);
     return 0;
 }
 
