@@ -51,6 +51,18 @@ ImportSwap::~ImportSwap()
     WriteSlot(Slot, Original);
 }
 
+MemorySwap::MemorySwap(const MemoryCalls &standIns)
+    : Alloc("kernel32.dll", "GlobalAlloc", (void *)standIns.Alloc),
+      ReAlloc("kernel32.dll", "GlobalReAlloc", (void *)standIns.ReAlloc),
+      Free("kernel32.dll", "GlobalFree", (void *)standIns.Free),
+      Lock("kernel32.dll", "GlobalLock", (void *)standIns.Lock),
+      Unlock("kernel32.dll", "GlobalUnlock", (void *)standIns.Unlock)
+{
+    Real = { (decltype(Real.Alloc))Alloc.Original, (decltype(Real.ReAlloc))ReAlloc.Original,
+             (decltype(Real.Free))Free.Original, (decltype(Real.Lock))Lock.Original,
+             (decltype(Real.Unlock))Unlock.Original };
+}
+
 static BoxCapture *ActiveCapture;
 
 static int WINAPI RecordBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type)

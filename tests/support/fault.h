@@ -18,6 +18,26 @@ struct ImportSwap {
     void **Slot;
 };
 
+// The five calls of movable memory blocks, swapped together for stand-ins
+// while a MemorySwap lives: the one way the memory watches (BlockWatch,
+// GuardedBlocks) take the program's blocks over. Real holds the platform's
+// calls, for stand-ins that pass calls on.
+struct MemoryCalls {
+    HGLOBAL(WINAPI *Alloc)(UINT flags, SIZE_T size);
+    HGLOBAL(WINAPI *ReAlloc)(HGLOBAL block, SIZE_T size, UINT flags);
+    HGLOBAL(WINAPI *Free)(HGLOBAL block);
+    LPVOID(WINAPI *Lock)(HGLOBAL block);
+    BOOL(WINAPI *Unlock)(HGLOBAL block);
+};
+
+struct MemorySwap {
+    explicit MemorySwap(const MemoryCalls &standIns);
+    MemoryCalls Real;
+
+private:
+    ImportSwap Alloc, ReAlloc, Free, Lock, Unlock;
+};
+
 // Message boxes shown while a BoxCapture lives are recorded instead of shown,
 // and answered with the given button.
 struct RecordedBox {

@@ -262,17 +262,12 @@ static HGLOBAL WINAPI GuardedFree(HGLOBAL handle)
 GuardedBlocks::GuardedBlocks()
 {
     Guarded = this;
-    Swaps[0].reset(new ImportSwap("kernel32.dll", "GlobalAlloc", (void *)GuardedAlloc));
-    Swaps[1].reset(new ImportSwap("kernel32.dll", "GlobalReAlloc", (void *)GuardedReAlloc));
-    Swaps[2].reset(new ImportSwap("kernel32.dll", "GlobalLock", (void *)GuardedLock));
-    Swaps[3].reset(new ImportSwap("kernel32.dll", "GlobalUnlock", (void *)GuardedUnlock));
-    Swaps[4].reset(new ImportSwap("kernel32.dll", "GlobalFree", (void *)GuardedFree));
+    Swap.reset(new MemorySwap({ GuardedAlloc, GuardedReAlloc, GuardedFree, GuardedLock, GuardedUnlock }));
 }
 
 GuardedBlocks::~GuardedBlocks()
 {
-    for (auto &swap : Swaps)
-        swap.reset();
+    Swap.reset();
     while (!Blocks.empty())
         DropBlock(Blocks.begin()->first);
     Guarded = NULL;

@@ -70,7 +70,7 @@ struct GuardedBlocks {
     bool Damaged = false;   // a pattern overwritten, or a handle that is not a block
     struct Block;
     std::map<HGLOBAL, Block *> Blocks;
-    std::unique_ptr<ImportSwap> Swaps[5];
+    std::unique_ptr<MemorySwap> Swap;
 };
 
 // Guard bytes around the state record's install folder: the unused bytes

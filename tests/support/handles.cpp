@@ -3,12 +3,6 @@
 
 static BlockWatch *Watch;
 
-typedef HGLOBAL(WINAPI *AllocCall)(UINT, SIZE_T);
-typedef HGLOBAL(WINAPI *ReAllocCall)(HGLOBAL, SIZE_T, UINT);
-typedef HGLOBAL(WINAPI *FreeCall)(HGLOBAL);
-typedef LPVOID(WINAPI *LockCall)(HGLOBAL);
-typedef BOOL(WINAPI *UnlockCall)(HGLOBAL);
-
 static HGLOBAL WINAPI WatchedAlloc(UINT flags, SIZE_T size)
 {
     Watch->AllocSizes.push_back(size);
@@ -16,7 +10,7 @@ static HGLOBAL WINAPI WatchedAlloc(UINT flags, SIZE_T size)
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return NULL;
     }
-    HGLOBAL block = ((AllocCall)Watch->Swaps[0]->Original)(flags, size);
+    HGLOBAL block = Watch->Swap->Real.Alloc(flags, size);
     if (block)
         Watch->Live[block] = 0;
     return block;
@@ -34,7 +28,7 @@ static HGLOBAL WINAPI WatchedReAlloc(HGLOBAL block, SIZE_T size, UINT flags)
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return NULL;
     }
-    HGLOBAL grown = ((ReAllocCall)Watch->Swaps[1]->Original)(block, size, flags);
+    HGLOBAL grown = Watch->Swap->Real.ReAlloc(block, size, flags);
     if (grown && live != Watch->Live.end()) {
         int locks = live->second;
         Watch->Live.erase(live);
@@ -47,7 +41,7 @@ static HGLOBAL WINAPI WatchedFree(HGLOBAL block)
 {
     if (!Watch->Live.erase(block))
         Watch->BadHandle = true;
-    return ((FreeCall)Watch->Swaps[2]->Original)(block);
+    return Watch->Swap->Real.Free(block);
 }
 
 static LPVOID WINAPI WatchedLock(HGLOBAL block)
@@ -58,7 +52,7 @@ static LPVOID WINAPI WatchedLock(HGLOBAL block)
         SetLastError(ERROR_INVALID_HANDLE);
         return NULL;
     }
-    LPVOID memory = ((LockCall)Watch->Swaps[3]->Original)(block);
+    LPVOID memory = Watch->Swap->Real.Lock(block);
     if (memory)
         Watch->Live[block]++;
     return memory;
@@ -71,23 +65,18 @@ static BOOL WINAPI WatchedUnlock(HGLOBAL block)
         Watch->BadHandle = true;
     else if (live->second > 0)
         live->second--;
-    return ((UnlockCall)Watch->Swaps[4]->Original)(block);
+    return Watch->Swap->Real.Unlock(block);
 }
 
 BlockWatch::BlockWatch()
 {
-    Swaps[0].reset(new ImportSwap("kernel32.dll", "GlobalAlloc", (void *)WatchedAlloc));
-    Swaps[1].reset(new ImportSwap("kernel32.dll", "GlobalReAlloc", (void *)WatchedReAlloc));
-    Swaps[2].reset(new ImportSwap("kernel32.dll", "GlobalFree", (void *)WatchedFree));
-    Swaps[3].reset(new ImportSwap("kernel32.dll", "GlobalLock", (void *)WatchedLock));
-    Swaps[4].reset(new ImportSwap("kernel32.dll", "GlobalUnlock", (void *)WatchedUnlock));
     Watch = this;
+    Swap.reset(new MemorySwap({ WatchedAlloc, WatchedReAlloc, WatchedFree, WatchedLock, WatchedUnlock }));
 }
 
 BlockWatch::~BlockWatch()
 {
-    for (auto &swap : Swaps)
-        swap.reset();
+    Swap.reset();
     Watch = NULL;
 }
 

@@ -24,7 +24,7 @@ struct BlockWatch {
     std::map<HGLOBAL, int> Live;        // block -> lock count the program holds
     bool GrewLockedBlock = false;       // a block was grown while still locked
     bool BadHandle = false;             // a call named a block not alive
-    std::unique_ptr<ImportSwap> Swaps[5];
+    std::unique_ptr<MemorySwap> Swap;
 };
 
 // Registry keys opened or created and closed while the watch lives; it can
