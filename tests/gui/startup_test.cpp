@@ -109,7 +109,7 @@ TEST_F(GuiTest, SetupFolderWithALongPathIsEnteredAndItsAgreementShown)
     Click(welcome, IDOK);
     HWND agreement = WaitForPage(Run, IDD_AGREEMENT);
     ASSERT_NE(agreement, (HWND)NULL);
-    EXPECT_TRUE(ControlText(agreement, IDC_AGREEMENT_TEXT) == ReadBytes(std::string(SETUP_MEDIA_DIR) + "\\License.txt"));
+    EXPECT_TRUE(ControlText(agreement, IDC_AGREEMENT_TEXT) == ShippedLicense());
     Click(agreement, IDCANCEL);
     EXPECT_EQ(WaitForExit(Run, 5000), 1);
     DeleteTree(folder.substr(0, folder.find("\\bc-deep") + 8));

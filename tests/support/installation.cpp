@@ -42,6 +42,19 @@ std::string StageDeepSetupFolder(const std::string &name, size_t length)
     return folder;
 }
 
+std::string ShippedLicense()
+{
+    return ReadBytes(std::string(SETUP_MEDIA_DIR) + "\\License.txt");
+}
+
+DWORD ByteSum(const std::string &bytes)
+{
+    DWORD sum = 0;
+    for (unsigned char byte : bytes)
+        sum += byte;
+    return sum;
+}
+
 void ExpectShippedFiles(const std::string &folder, std::vector<std::string> extra)
 {
     std::vector<std::string> expected(extra);

@@ -24,6 +24,12 @@ std::string StageSetupFolder(const std::string &name);
 // a scratch folder of that name.
 std::string StageDeepSetupFolder(const std::string &name, size_t length);
 
+// License.txt as shipped, from the build's setup folder.
+std::string ShippedLicense();
+// The sum of a text's bytes, each taken as 0 to 255: what the setup holds
+// License.txt to (AGREEMENT_SUM).
+DWORD ByteSum(const std::string &bytes);
+
 // The folder holds exactly the seven shipped files, byte for byte, plus the
 // extra names given.
 void ExpectShippedFiles(const std::string &folder, std::vector<std::string> extra = {});

@@ -37,6 +37,31 @@ std::wstring WideText(const std::string &text)
     return wide;
 }
 
+std::string Expand(const char *text, const std::string &scratch)
+{
+    std::string out;
+    for (const char *c = text; *c; c++)
+        if (*c == '~')
+            out += scratch;
+        else
+            out += *c;
+    return out;
+}
+
+std::string Lower(std::string text)
+{
+    if (!text.empty())
+        CharLowerBuffA(&text[0], text.size());
+    return text;
+}
+
+std::string Upper(std::string text)
+{
+    if (!text.empty())
+        CharUpperBuffA(&text[0], text.size());
+    return text;
+}
+
 // The wide form that takes paths past MAX_PATH: full, and marked as such.
 std::wstring DeepPath(const std::string &path)
 {
@@ -76,6 +101,15 @@ bool DeepFileExists(const std::string &path)
 std::string ReadDeepBytes(const std::string &path)
 {
     return ReadOpenFile(CreateFileW(DeepPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL));
+}
+
+void WriteDeepBytes(const std::string &path, const std::string &bytes)
+{
+    HANDLE file = CreateFileW(DeepPath(path).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              NULL);
+    DWORD written;
+    WriteFile(file, bytes.data(), bytes.size(), &written, NULL);
+    CloseHandle(file);
 }
 
 // A tree below a path in its deep wide form, its own names kept as they are.

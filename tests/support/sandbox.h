@@ -20,13 +20,21 @@ void DeleteTree(const std::string &path);
 // ANSI calls of the tests cannot reach: DeepPath is the wide form of a path
 // that the wide calls take whatever its length.
 std::wstring DeepPath(const std::string &path);
-// A text of the ANSI code page in wide characters.
+// A text of the ANSI code page in wide characters, as the platform converts
+// it (a double-byte character is one wide character).
 std::wstring WideText(const std::string &text);
+// A path of a table of cases: each "~" in it stands for the scratch folder.
+std::string Expand(const char *text, const std::string &scratch);
+// A text in lower or upper case as the platform folds it, for paths that
+// Windows compares without regard to case.
+std::string Lower(std::string text);
+std::string Upper(std::string text);
 bool CreateDeepFolder(const std::string &path);
 // A folder of exactly that length below base, made of long names.
 std::string MakeDeepFolder(const std::string &base, size_t length);
 bool DeepFileExists(const std::string &path);
 std::string ReadDeepBytes(const std::string &path);
+void WriteDeepBytes(const std::string &path, const std::string &bytes);
 
 void WriteBytes(const std::string &path, const std::string &bytes);
 std::string ReadBytes(const std::string &path);   // empty when missing

@@ -11,6 +11,14 @@ void ResetSetupState()
     SetupState.Instance = GetModuleHandleA(NULL);
 }
 
+void PutAgreementText(const std::string &text)
+{
+    SetupState.AgreementSize = text.size();
+    SetupState.AgreementText = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    CopyMemory(GlobalLock(SetupState.AgreementText), text.c_str(), text.size() + 1);
+    GlobalUnlock(SetupState.AgreementText);
+}
+
 void PrepareInstallState(const std::string &folder, DWORD platformId, DWORD majorVersion, BYTE shortcutChoice)
 {
     ResetSetupState();

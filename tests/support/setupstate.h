@@ -12,6 +12,10 @@
 // it links the setup's resource script, so pages, strings and the icon load.
 void ResetSetupState();
 
+// The agreement text in the state record's movable block, unlocked, as the
+// start-up leaves it; the caller frees the block (GlobalFree).
+void PutAgreementText(const std::string &text);
+
 // The state record as the install-folder page leaves it for the install phase.
 void PrepareInstallState(const std::string &folder, DWORD platformId, DWORD majorVersion, BYTE shortcutChoice);
 

@@ -11,16 +11,15 @@
 #include "support/sandbox.h"
 #include "support/setupstate.h"
 
-class Clients : public ::testing::Test {
+class Clients : public StepTest {
 protected:
-    std::string Folder, Program, SavedDir;
+    std::string Folder, Program;
 
     void SetUp() override
     {
-        ResetMachine();
-        SavedDir = CurrentDir();
+        StepTest::SetUp();
         // A space in the folder: the command lines only work when quoted.
-        Folder = StageSetupFolder("Brindle Apps");
+        Folder = StageMedia(Scratch + "\\Brindle Apps");
         Program = Folder + "\\Tessel.exe";
         PrepareInstallState(Folder, VER_PLATFORM_WIN32_NT, 4, SHORTCUT_CURRENT_USER);
     }
@@ -28,9 +27,7 @@ protected:
     void TearDown() override
     {
         SetEnvironmentVariableA("TESSEL_ARGS_FILE", NULL);
-        ResetMachine();
-        SetCurrentDirectoryA(SavedDir.c_str());
-        DeleteTree(Folder);
+        StepTest::TearDown();
     }
 };
 
@@ -52,7 +49,8 @@ TEST_F(Clients, WineUninstallerListsTheProduct)
 TEST_F(Clients, OpeningASettingsFileStartsTheInstalledProgramWithIt)
 {
     ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
-    std::string files = MakeScratchDir("tsl-files");
+    std::string files = Scratch + "\\tsl-files";
+    CreateDirectoryA(files.c_str(), NULL);
     std::string settings = files + "\\Window.tsl";
     std::string arguments = files + "\\arguments.txt";
     WriteBytes(settings, "[Window]\r\n");
@@ -74,7 +72,6 @@ TEST_F(Clients, OpeningASettingsFileStartsTheInstalledProgramWithIt)
 
     EXPECT_EQ(lstrcmpiA(image, Program.c_str()), 0) << image;
     EXPECT_EQ(ReadBytes(arguments), settings);
-    DeleteTree(files);
 }
 
 // reg.exe prints one line per value: four blanks, name, type and data, four blanks apart.
@@ -155,9 +152,7 @@ TEST_F(Clients, LnkinfoReadsTargetFolderAndDescription)
 {
     ASSERT_TRUE(FileExists("Z:\\usr\\bin\\lnkinfo")) << "liblnk-utils is not installed";
     ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
-    std::string reports = MakeScratchDir("lnkinfo");
-    std::string report = RunLnkinfo(ShortcutPath(CSIDL_STARTMENU), reports + "\\report.txt");
-    DeleteTree(reports);
+    std::string report = RunLnkinfo(ShortcutPath(CSIDL_STARTMENU), Scratch + "\\report.txt");
     ASSERT_NE(report, "") << "lnkinfo gave no report";
 
     std::map<std::string, std::string> fields = FieldsOf(report);

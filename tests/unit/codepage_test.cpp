@@ -21,50 +21,19 @@
 #define JU "\x8F\x5C"     // U+5341
 #define SHI "\x8E\xA6"    // U+793A
 
-static std::wstring Wide(const std::string &text)
-{
-    WCHAR wide[1024];
-    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, 1024);
-    return length > 0 ? std::wstring(wide, length - 1) : L"(not convertible)";
-}
-
 static bool WideDirExists(const std::wstring &path)
 {
     DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// "~" in a case stands for the scratch folder.
-static std::string Expand(const char *text, const std::string &scratch)
-{
-    std::string out;
-    for (const char *c = text; *c; c++)
-        out += *c == '~' ? scratch : std::string(1, *c);
-    return out;
-}
-
-class CodePage932 : public ::testing::Test {
+class CodePage932 : public StepTest {
 protected:
-    std::string Scratch, Before;
-
     void SetUp() override
     {
+        StepTest::SetUp();
         ASSERT_EQ(GetACP(), 932u) << "run with LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 (the cp932 ctest entries)";
-        ASSERT_EQ(Wide(HYO), std::wstring(L"\u8868"));
-        ResetSetupState();
-        ResetMachine();
-        Before = CurrentDir();
-        Scratch = "C:\\bc-cp932";
-        SetCurrentDirectoryA("C:\\");
-        DeleteTree(Scratch);
-        CreateDirectoryA(Scratch.c_str(), NULL);
-    }
-    void TearDown() override
-    {
-        SetCurrentDirectoryA("C:\\");
-        DeleteTree(Scratch);
-        SetCurrentDirectoryA(Before.c_str());
-        ResetMachine();
+        ASSERT_EQ(WideText(HYO), std::wstring(L"\u8868"));
     }
 };
 
@@ -147,7 +116,7 @@ TEST_F(CodePage932, TypedFoldersWithTrailBytesAreValidatedAndCreated)
             EXPECT_TRUE(DirExists(SetupState.InstallPath));
         }
         if (c.Created) {
-            EXPECT_TRUE(WideDirExists(Wide(Scratch) + c.Created));
+            EXPECT_TRUE(WideDirExists(WideText(Scratch) + c.Created));
         }
         EXPECT_EQ(FilesIn(parent).size(), before + (c.Created ? 1 : 0)) << "one folder made at most, the one typed";
     }
@@ -194,30 +163,32 @@ TEST_F(CodePage932, EarlierInstallationInFoldersWithTrailBytes)
     ModulePathSwap setupFolder(std::string(media) + "\\Setup.exe");
     ImportSwap longNames("kernel32.dll", "GetShortPathNameA", (void *)NoShortNames);
 
-    // The same folder: its product files go, the rest stays, nothing is asked.
-    PutOldProductFiles(same);
-    WriteBytes(same + "\\Kept.tsl", "kept");
-    RecordPreviousInstall(WithTerminator(same));
-    lstrcpyA(SetupState.InstallPath, same.c_str());
-    {
+    // The same folder: its product files go, the rest stays, nothing is
+    // asked. Another folder: its settings move, and the emptied folder goes.
+    const struct {
+        const char *Name;
+        const std::string &Old, &Install;
+        const char *Settings;
+        bool Asked, OldFolderKept;
+    } cases[] = {
+        { "the same folder", same, same, "Kept.tsl", false, true },
+        { "another folder", other, fresh, "Moved.tsl", true, false },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Name);
+        PutOldProductFiles(c.Old);
+        WriteBytes(c.Old + "\\" + c.Settings, "settings");
+        RecordPreviousInstall(WithTerminator(c.Old));
+        lstrcpyA(SetupState.InstallPath, c.Install.c_str());
         BoxCapture boxes(IDYES);
         RemovePreviousInstall(owner);
-        EXPECT_EQ(boxes.Boxes.size(), 0u);
-        EXPECT_EQ(FilesIn(same), std::vector<std::string>{ "Kept.tsl" });
-    }
-
-    // Another folder: its settings move, and the emptied folder goes.
-    PutOldProductFiles(other);
-    WriteBytes(other + "\\Moved.tsl", "moved");
-    RecordPreviousInstall(WithTerminator(other));
-    lstrcpyA(SetupState.InstallPath, fresh.c_str());
-    {
-        BoxCapture boxes(IDYES);
-        RemovePreviousInstall(owner);
-        ASSERT_EQ(boxes.Boxes.size(), 1u);
-        EXPECT_EQ(boxes.Boxes[0].Type, (UINT)(MB_YESNO | MB_ICONQUESTION));
-        EXPECT_FALSE(DirExists(other));
-        EXPECT_EQ(ReadBytes(fresh + "\\Moved.tsl"), "moved");
+        ASSERT_EQ(boxes.Boxes.size(), c.Asked ? 1u : 0u);
+        if (c.Asked) {
+            EXPECT_EQ(boxes.Boxes[0].Type, (UINT)(MB_YESNO | MB_ICONQUESTION));
+        }
+        EXPECT_EQ(DirExists(c.Old), c.OldFolderKept);
+        EXPECT_EQ(FilesIn(c.Install), std::vector<std::string>{ c.Settings });
+        EXPECT_EQ(ReadBytes(c.Install + "\\" + c.Settings), "settings");
     }
 
     // The setup folder itself, as written and with a trailing backslash: its
@@ -252,7 +223,7 @@ TEST_F(CodePage932, RegistryValuesAndShortcutNameTheFolderAsTyped)
     DWORD size = sizeof path;
     RegQueryValueExW(key, L"Path", NULL, NULL, (BYTE *)path, &size);
     RegCloseKey(key);
-    EXPECT_EQ(std::wstring(path), L"C:\\bc-cp932\\\u8868");
+    EXPECT_EQ(std::wstring(path), WideText(Scratch) + L"\\\u8868");
 
     ShortcutInfo link = ReadShortcut(CSIDL_STARTMENU);
     ASSERT_TRUE(link.Found);

@@ -89,8 +89,7 @@ TEST_F(CopyTest, InstallingIntoTheSetupFolderFailsAndLeavesTheSetupFilesWhole)
     std::string before[7];
     for (int i = 0; i < 7; i++)
         before[i] = ReadBytes(Media + "\\" + ShippedFiles[i]);
-    std::string upper = Media;
-    CharUpperA(&upper[0]);
+    std::string upper = Upper(Media);
     const std::string folders[] = { Media, Media + "\\", upper };
 
     for (const std::string &folder : folders) {

@@ -9,6 +9,7 @@
 #include <sstream>
 #include "screens/screens.h"
 #include "support/pages.h"
+#include "support/installation.h"
 #include "support/sandbox.h"
 #include "support/setupstate.h"
 #include "support/child_process.h"
@@ -98,12 +99,7 @@ static int MeasurePagesIfChild()
         ExitProcess(2);
     ResetSetupState();
     SetupState.PlatformId = VER_PLATFORM_WIN32_NT;
-    std::string agreement = ReadBytes(std::string(SETUP_MEDIA_DIR) + "\\License.txt");
-    SetupState.AgreementSize = agreement.size();
-    SetupState.AgreementText = GlobalAlloc(GMEM_MOVEABLE, agreement.size() + 1);
-    char *text = (char *)GlobalLock(SetupState.AgreementText);
-    CopyMemory(text, agreement.c_str(), agreement.size() + 1);
-    GlobalUnlock(SetupState.AgreementText);
+    PutAgreementText(ShippedLicense());
 
     HDC screen = GetDC(NULL);
     fprintf(report, "dpi %d\n", GetDeviceCaps(screen, LOGPIXELSY));

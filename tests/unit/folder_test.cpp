@@ -7,18 +7,6 @@
 #include "support/sandbox.h"
 #include "support/setupstate.h"
 
-// "~" in a case stands for the scratch folder.
-static std::string Expand(const char *text, const std::string &scratch)
-{
-    std::string out;
-    for (const char *c = text; *c; c++)
-        if (*c == '~')
-            out += scratch;
-        else
-            out += *c;
-    return out;
-}
-
 class FolderTest : public ::testing::Test {
 protected:
     std::string Scratch, StartDir;

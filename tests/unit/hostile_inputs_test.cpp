@@ -19,19 +19,6 @@
 #include "support/child_process.h"
 #include "support/sandbox.h"
 
-static DWORD ByteSum(const std::string &bytes)
-{
-    DWORD sum = 0;
-    for (unsigned char c : bytes)
-        sum += c;
-    return sum;
-}
-
-static std::string ShippedLicense()
-{
-    return ReadBytes(std::string(SETUP_MEDIA_DIR) + "\\License.txt");
-}
-
 // Bytes of the given length brought to the shipped sum where the length
 // allows it, a share of them zeros.
 static std::string KeepingTheSum(Generated &run, size_t size)
@@ -412,13 +399,6 @@ static void SetValue(HKEY root, const std::string &subkey, const char *name, DWO
     ASSERT_EQ(RegCreateKeyExA(root, subkey.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL), ERROR_SUCCESS);
     RegSetValueExA(key, name, 0, type, (const BYTE *)data.data(), data.size());
     RegCloseKey(key);
-}
-
-static std::string Lower(std::string text)
-{
-    if (!text.empty())
-        CharLowerBuffA(&text[0], text.size());
-    return text;
 }
 
 // The folder a path leads to, in its long form, or "" when it cannot be entered.

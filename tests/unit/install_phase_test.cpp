@@ -9,6 +9,7 @@
 #include "support/fault.h"
 #include "support/handles.h"
 #include "support/installation.h"
+#include "support/pages.h"
 #include "support/sandbox.h"
 #include "support/setupstate.h"
 
@@ -55,10 +56,8 @@ static LONG WINAPI WatchedWrite(HKEY key, LPCSTR name, DWORD reserved, DWORD typ
 
 static BOOL CALLBACK AddShown(HWND window, LPARAM classes)
 {
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
     if (IsWindowVisible(window))
-        ((std::vector<std::string> *)classes)->push_back(name);
+        ((std::vector<std::string> *)classes)->push_back(ClassOf(window));
     return TRUE;
 }
 

@@ -20,25 +20,17 @@ static std::vector<HWND> ChildrenOf(HWND page)
 
 // Each page opened as the setup opens it, its agreement text loaded; the
 // install-folder page is given a folder of its own to accept.
-class PageKeys : public ::testing::Test {
+class PageKeys : public StepTest {
 protected:
-    std::string Before, Scratch;
     void SetUp() override
     {
-        ResetSetupState();
-        Before = CurrentDir();
-        Scratch = MakeScratchDir("page-keys");
-        static const char text[] = "The agreement.";
-        SetupState.AgreementSize = sizeof text - 1;
-        SetupState.AgreementText = GlobalAlloc(GMEM_MOVEABLE, sizeof text);
-        CopyMemory(GlobalLock(SetupState.AgreementText), text, sizeof text);
-        GlobalUnlock(SetupState.AgreementText);
+        StepTest::SetUp();
+        PutAgreementText("The agreement.");
     }
     void TearDown() override
     {
         GlobalFree(SetupState.AgreementText);
-        SetCurrentDirectoryA(Before.c_str());
-        DeleteTree(Scratch);
+        StepTest::TearDown();
     }
 };
 

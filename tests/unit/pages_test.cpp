@@ -5,6 +5,7 @@
 #include "screens/screens.h"
 #include "support/driving.h"
 #include "support/fault.h"
+#include "support/installation.h"
 #include "support/messages.h"
 #include "support/sandbox.h"
 #include "support/screen.h"
@@ -181,13 +182,9 @@ TEST_F(PagesTest, FinishPageEndsOnlyOnItsOwnCommand)
 
 TEST_F(PagesTest, AgreementPageLocksTheTextAnewAtEveryOpeningAndShowsItWhole)
 {
-    const std::string text = ReadBytes(std::string(SETUP_MEDIA_DIR) + "\\License.txt");
+    const std::string text = ShippedLicense();
     ASSERT_FALSE(text.empty());
-    SetupState.AgreementSize = text.size();
-    SetupState.AgreementText = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    char *block = (char *)GlobalLock(SetupState.AgreementText);
-    CopyMemory(block, text.c_str(), text.size() + 1);
-    GlobalUnlock(SetupState.AgreementText);
+    PutAgreementText(text);
 
     for (UINT opening = 1; opening <= 2; opening++) {
         SCOPED_TRACE("opening " + std::to_string(opening));

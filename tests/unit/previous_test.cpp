@@ -8,18 +8,15 @@
 #include "support/sandbox.h"
 #include "support/setupstate.h"
 
-class RemovePrevious : public ::testing::Test {
+class RemovePrevious : public StepTest {
 protected:
-    std::string Before, Scratch, Old, New;
+    std::string Old, New;
     HWND Owner = GetDesktopWindow();
     LOGFONTA Font;
 
     void SetUp() override
     {
-        ResetSetupState();
-        ResetMachine();
-        Before = CurrentDir();
-        Scratch = MakeScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        StepTest::SetUp();
         Old = Scratch + "\\Old";
         New = Scratch + "\\New";
         CreateDirectoryA(Old.c_str(), NULL);
@@ -27,15 +24,6 @@ protected:
         PutOldProductFiles(Old);
         lstrcpyA(SetupState.InstallPath, New.c_str());
         Font = SetupState.TitleFont;
-    }
-
-    void TearDown() override
-    {
-        SetCurrentDirectoryA(Before.c_str());
-        ResetMachine();
-        // Folders deeper than the ANSI calls reach would stay behind and
-        // fail the next run in the same prefix.
-        DeleteTree(Scratch);
     }
 
     // Nothing written past the install path: the title font follows it.
@@ -95,8 +83,7 @@ TEST_F(RemovePrevious, InstallFolderWrittenAnotherWayIsStillTheInstallFolder)
 {
     char shortName[MAX_PATH] = "";
     GetShortPathNameA(New.c_str(), shortName, sizeof shortName);
-    std::string upper = New;
-    CharUpperA(&upper[0]);
+    std::string upper = Upper(New);
     const struct { const char *Name; std::string Stored; } cases[] = {
         { "without terminator", New },
         { "with characters after the terminator", New + std::string("\0junk", 6) },
@@ -174,31 +161,6 @@ TEST_F(RemovePrevious, BoxesAreOwnedCaptionedAndOfTheirKind)
     ExpectStateIntact(New);
 }
 
-static void WriteWide(const std::wstring &path, const std::string &bytes)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), bytes.size(), &written, NULL);
-    CloseHandle(file);
-}
-
-static std::string ReadWide(const std::wstring &path)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    char bytes[256];
-    DWORD read = 0;
-    if (file == INVALID_HANDLE_VALUE)
-        return "";
-    ReadFile(file, bytes, sizeof bytes, &read, NULL);
-    CloseHandle(file);
-    return std::string(bytes, read);
-}
-
-static std::wstring Wide(const std::string &text)
-{
-    return std::wstring(text.begin(), text.end());
-}
-
 // The longest folder the page lets through, and a settings file name as long
 // as a name may be: the destination path still fits the install path, and
 // nothing after it in the state is touched. Paths this long exceed what the
@@ -210,11 +172,11 @@ TEST_F(RemovePrevious, LongSettingsFileNameMovesIntoTheLongestFolder)
     while (folder.size() < INSTALL_DIR_CHARS - 1) {
         size_t part = std::min<size_t>(200, INSTALL_DIR_CHARS - 1 - folder.size() - 1);
         folder += "\\" + std::string(part, 'd');
-        ASSERT_TRUE(CreateDirectoryW(Wide(folder).c_str(), NULL));
+        ASSERT_TRUE(CreateDeepFolder(folder));
     }
     ASSERT_EQ(folder.size(), (size_t)INSTALL_DIR_CHARS - 1);
     std::string name = std::string(MAX_PATH - 5 - 4, 's') + ".tsl";
-    WriteWide(Wide(Old + "\\" + name), "long named settings");
+    WriteDeepBytes(Old + "\\" + name, "long named settings");
     RecordPreviousInstall(WithTerminator(Old));
     lstrcpyA(SetupState.InstallPath, folder.c_str());
 
@@ -224,7 +186,7 @@ TEST_F(RemovePrevious, LongSettingsFileNameMovesIntoTheLongestFolder)
     EXPECT_EQ(boxes.Boxes[0].Type, (UINT)(MB_YESNO | MB_ICONQUESTION));
     for (const RecordedBox &box : boxes.Boxes)
         EXPECT_EQ(box.Text.find("could not move"), std::string::npos);
-    EXPECT_EQ(ReadWide(Wide(folder + "\\" + name)), "long named settings");
+    EXPECT_EQ(ReadDeepBytes(folder + "\\" + name), "long named settings");
     ExpectStateIntact(folder);
 }
 

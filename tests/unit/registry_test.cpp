@@ -58,24 +58,16 @@ static std::string FirstStages(int count)
     return std::string(count, '1') + std::string(5 - count, '0');
 }
 
-class RegistryStep : public ::testing::Test {
+class RegistryStep : public StepTest {
 protected:
-    std::string Folder, SavedDir;
+    std::string Folder;
 
     void SetUp() override
     {
-        ResetMachine();
-        SavedDir = CurrentDir();
+        StepTest::SetUp();
         // A space in the folder: the values that are not command lines stay unquoted.
-        Folder = StageSetupFolder("reg step");
+        Folder = StageMedia(Scratch + "\\reg step");
         Prepare(VER_PLATFORM_WIN32_NT, 5, SHORTCUT_NONE);
-    }
-
-    void TearDown() override
-    {
-        ResetMachine();
-        SetCurrentDirectoryA(SavedDir.c_str());
-        DeleteTree(Folder);
     }
 
     void Prepare(DWORD platformId, DWORD majorVersion, BYTE choice)

@@ -18,15 +18,14 @@ static bool ComponentSystemStopped()
     return started == S_OK;
 }
 
-class ShortcutStage : public ::testing::Test {
+class ShortcutStage : public StepTest {
 protected:
-    std::string Folder, SavedDir;
+    std::string Folder;
 
     void SetUp() override
     {
-        ResetMachine();
-        SavedDir = CurrentDir();
-        Folder = StageSetupFolder("shortcut stage");
+        StepTest::SetUp();
+        Folder = StageMedia(Scratch + "\\shortcut stage");
         PrepareInstallState(Folder, VER_PLATFORM_WIN32_NT, 5, SHORTCUT_CURRENT_USER);
     }
 
@@ -34,9 +33,7 @@ protected:
     {
         for (int folder : { CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU })
             RemoveDirectoryA(ShortcutPath(folder).c_str());
-        ResetMachine();
-        SetCurrentDirectoryA(SavedDir.c_str());
-        DeleteTree(Folder);
+        StepTest::TearDown();
     }
 
     // The shortcut fails the step, the registry stays written, and no

@@ -5,13 +5,9 @@
 #include "install/install.h"
 #include "support/fault.h"
 #include "support/handles.h"
+#include "support/installation.h"
 #include "support/sandbox.h"
 #include "support/setupstate.h"
-
-static std::string ShippedText()
-{
-    return ReadBytes(std::string(SETUP_MEDIA_DIR) + "\\License.txt");
-}
 
 // A text of `size` bytes whose bytes add up to the shipped sum.
 static std::string TextWithShippedSum(size_t size)
@@ -24,14 +20,6 @@ static std::string TextWithShippedSum(size_t size)
         missing -= step;
     }
     return text;
-}
-
-static DWORD ByteSum(const std::string &text)
-{
-    DWORD sum = 0;
-    for (unsigned char c : text)
-        sum += c;
-    return sum;
 }
 
 // ReadFile as called: counted, and optionally short or failing.
@@ -60,28 +48,21 @@ static BOOL WINAPI WatchedRead(HANDLE file, LPVOID buffer, DWORD size, LPDWORD r
                                                                                                 read, overlapped);
 }
 
-class LoadAgreementTextTest : public ::testing::Test {
+class LoadAgreementTextTest : public StepTest {
 protected:
-    std::string Before, Folder, License;
+    std::string License;
     void SetUp() override
     {
-        ResetSetupState();
-        Before = CurrentDir();
-        Folder = MakeScratchDir("agreement");
-        License = Folder + "\\License.txt";
-    }
-    void TearDown() override
-    {
-        SetCurrentDirectoryA(Before.c_str());
-        DeleteTree(Folder);
+        StepTest::SetUp();
+        License = Scratch + "\\License.txt";
     }
 
-    // Runs the step with the setup program answered as Folder\Setup.exe,
+    // Runs the step with the setup program answered as Scratch\Setup.exe,
     // under the caller's block watch.
     int Load(BlockWatch &)
     {
         SetCurrentDirectoryA(Before.c_str());
-        ModulePathSwap swap(Folder + "\\Setup.exe");
+        ModulePathSwap swap(Scratch + "\\Setup.exe");
         Reads.Calls = 0;
         Reads.Asked = 0;
         ImportSwap read("kernel32.dll", "ReadFile", (void *)WatchedRead);
@@ -120,7 +101,7 @@ protected:
         EXPECT_EQ(Reads.Calls, 1);
         EXPECT_EQ(Reads.Asked, text.size());
         EXPECT_TRUE(LicenseClosed());
-        EXPECT_EQ(CurrentDir(), Folder);
+        EXPECT_EQ(CurrentDir(), Scratch);
         GlobalFree(SetupState.AgreementText);
     }
 
@@ -135,7 +116,7 @@ protected:
 
 TEST_F(LoadAgreementTextTest, AcceptsExactlyTheTextsWithTheShippedSumUpTo4096Bytes)
 {
-    const std::string shipped = ShippedText();
+    const std::string shipped = ShippedLicense();
     ASSERT_FALSE(shipped.empty());
     ASSERT_EQ(ByteSum(shipped), (DWORD)AGREEMENT_SUM);
     std::string reversed(shipped.rbegin(), shipped.rend());
@@ -190,7 +171,7 @@ TEST_F(LoadAgreementTextTest, RefusesAShortOrFailedReadAndFailedMemory)
 {
     // A trailing zero byte leaves the sum as shipped, so only the count
     // read tells that a byte is missing.
-    const std::string shipped = ShippedText() + std::string(1, '\0');
+    const std::string shipped = ShippedLicense() + std::string(1, '\0');
     WriteBytes(License, shipped);
     {
         BlockWatch watch;
@@ -233,7 +214,7 @@ TEST_F(LoadAgreementTextTest, RefusesAShortOrFailedReadAndFailedMemory)
 
 TEST_F(LoadAgreementTextTest, FailureToEnterTheSetupFolderIsItsOwn)
 {
-    WriteBytes(License, ShippedText());
+    WriteBytes(License, ShippedLicense());
     BlockWatch watch;
     watch.FailAlloc = 1;
     EXPECT_EQ(Load(watch), 0);

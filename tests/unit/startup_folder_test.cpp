@@ -8,20 +8,8 @@
 #include "support/sandbox.h"
 #include "support/setupstate.h"
 
-class EnterSetupFolderTest : public ::testing::Test {
+class EnterSetupFolderTest : public StepTest {
 protected:
-    std::string Before, Scratch;
-    void SetUp() override
-    {
-        ResetSetupState();
-        Before = CurrentDir();
-        Scratch = MakeScratchDir("enter-folder");
-    }
-    void TearDown() override
-    {
-        SetCurrentDirectoryA(Before.c_str());
-        DeleteTree(Scratch);
-    }
     static void ExpectNothingLeft(const BlockWatch &watch)
     {
         EXPECT_TRUE(watch.Live.empty()) << "a path block is still allocated";
@@ -29,12 +17,6 @@ protected:
         EXPECT_FALSE(watch.GrewLockedBlock);
     }
 };
-
-static std::string Lower(std::string text)
-{
-    CharLowerA(&text[0]);
-    return text;
-}
 
 TEST_F(EnterSetupFolderTest, EntersTheFolderOfTheRunningProgram)
 {

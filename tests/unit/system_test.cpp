@@ -21,12 +21,6 @@ static std::string ModulePath(HMODULE module)
     return path;
 }
 
-static std::string Lower(std::string text)
-{
-    CharLowerA(&text[0]);
-    return text;
-}
-
 // A DLL is taken from the system folder, and a name the system folder lacks
 // loads nothing, though the current folder (as a setup folder made current)
 // holds a DLL of that name.

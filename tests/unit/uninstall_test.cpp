@@ -15,27 +15,25 @@
 #include "support/uninstall_run.h"
 
 
-class UninstallSteps : public ::testing::Test {
+class UninstallSteps : public StepTest {
 protected:
-    std::string Scratch, Folder;
+    std::string Folder;
     HMODULE Texts = LoadLibraryExA((std::string(SETUP_MEDIA_DIR) + "\\Uninstal.exe").c_str(), NULL,
                                    LOAD_LIBRARY_AS_DATAFILE);
 
     void SetUp() override
     {
-        ResetMachine();
+        StepTest::SetUp();
         ZeroMemory(&UninstallState, sizeof UninstallState);
         // The texts come from the uninstaller that ships.
         UninstallState.Instance = Texts;
         UninstallState.PlatformId = VER_PLATFORM_WIN32_NT;
-        Scratch = MakeScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
         Folder = Scratch + "\\Brindle Apps";
     }
 
     void TearDown() override
     {
-        ResetMachine();
-        DeleteTree(Scratch);
+        StepTest::TearDown();
         FreeLibrary(Texts);
     }
 
@@ -116,8 +114,7 @@ TEST_F(UninstallSteps, FolderOfTheEntriesIsComparedAsAFolder)
     CreateDirectoryA(Folder.c_str(), NULL);
     char shortName[MAX_PATH] = "";
     GetShortPathNameA(Folder.c_str(), shortName, sizeof shortName);
-    std::string upper = Folder;
-    CharUpperA(&upper[0]);
+    std::string upper = Upper(Folder);
     enum Owner { Here, Other, Nobody };
     const struct {
         std::string Recorded;
