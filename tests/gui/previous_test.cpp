@@ -3,11 +3,7 @@
 #include "support/gui.h"
 #include "resources/resource.h"
 
-static std::string ToUpper(std::string text)
-{
-    CharUpperBuffA(&text[0], text.size());
-    return text;
-}
+static const std::string FirstSettings("first\0\x01\xff settings", 17), SecondSettings = "second settings\r\n";
 
 // An earlier installation in its own folder, with two settings files.
 class PreviousInstallTest : public GuiTest {
@@ -19,12 +15,21 @@ protected:
         std::string scratch = MakeScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
         Old = scratch + "\\Old";
         New = scratch + "\\New";
+        LayOutEarlierInstallation();
+        Media = StageSetupFolder("previous-media");
+    }
+
+    // The earlier installation, afresh, and no new folder yet.
+    void LayOutEarlierInstallation()
+    {
+        ResetMachine();
+        DeleteTree(Old);
+        DeleteTree(New);
         CreateDirectoryA(Old.c_str(), NULL);
         PutOldProductFiles(Old);
-        WriteBytes(Old + "\\First.tsl", std::string("first\0\x01\xff settings", 17));
-        WriteBytes(Old + "\\Second.tsl", "second settings\r\n");
+        WriteBytes(Old + "\\First.tsl", FirstSettings);
+        WriteBytes(Old + "\\Second.tsl", SecondSettings);
         RecordPreviousInstall(WithTerminator(Old));
-        Media = StageSetupFolder("previous-media");
     }
 
     // The question the setup asks about the settings files, checked in full.
@@ -65,7 +70,7 @@ TEST_F(PreviousInstallTest, ReinstallIntoSameFolderReplacesProductFilesAndKeepsT
         SCOPED_TRACE(spelling.Name);
         PutOldProductFiles(Old);
         WriteBytes(Old + "\\Notes.doc", "the user's own file");
-        RecordPreviousInstall(WithTerminator(spelling.Upper ? ToUpper(Old) : Old));
+        RecordPreviousInstall(WithTerminator(spelling.Upper ? Upper(Old) : Old));
 
         Run = StartSetup(Media);
         ASSERT_TRUE(ClickThroughPages(Run, Old, IDC_SHORTCUT_NONE));
@@ -74,43 +79,48 @@ TEST_F(PreviousInstallTest, ReinstallIntoSameFolderReplacesProductFilesAndKeepsT
 
         // Log.txt, Tessel.gid and Tessel.fts are gone, the shipped files are new.
         ExpectShippedFiles(Old, { "First.tsl", "Notes.doc", "Second.tsl" });
-        EXPECT_EQ(ReadBytes(Old + "\\First.tsl"), std::string("first\0\x01\xff settings", 17));
-        EXPECT_EQ(ReadBytes(Old + "\\Second.tsl"), "second settings\r\n");
+        EXPECT_EQ(ReadBytes(Old + "\\First.tsl"), FirstSettings);
+        EXPECT_EQ(ReadBytes(Old + "\\Second.tsl"), SecondSettings);
         ExpectInstalledRegistry(Old);
     }
 }
 
-TEST_F(PreviousInstallTest, YesMovesBothSettingsFilesAndRemovesTheEmptiedFolder)
+// Yes moves both settings files and the emptied folder goes; No leaves
+// them, and the folder with them, and says so. The product files go either way.
+TEST_F(PreviousInstallTest, SettingsFilesMoveOnYesAndStayWithTheOldFolderOnNo)
 {
-    Run = StartSetup(Media);
-    ASSERT_TRUE(ClickThroughPages(Run, New, IDC_SHORTCUT_NONE));
-    MessageBoxSeen question = ExpectQuestion();
-    ASSERT_NE(question.Window, (HWND)NULL);
-    Answer(question, IDYES);
-    EXPECT_EQ(FinishRun(Run), 1);
+    const struct {
+        const char *Name;
+        int Answer;
+        const char *Message;   // the box after the answer, or NULL
+        bool OldFolderKept;
+    } answers[] = {
+        { "Yes", IDYES, NULL, false },
+        { "No", IDNO, RemoveFolderFailed, true },
+    };
+    for (const auto &c : answers) {
+        SCOPED_TRACE(c.Name);
+        LayOutEarlierInstallation();
+        Run = StartSetup(Media);
+        ASSERT_TRUE(ClickThroughPages(Run, New, IDC_SHORTCUT_NONE));
+        MessageBoxSeen question = ExpectQuestion();
+        ASSERT_NE(question.Window, (HWND)NULL);
+        Answer(question, c.Answer);
+        if (c.Message)
+            ExpectErrorBox(c.Message);
+        EXPECT_EQ(FinishRun(Run), 1);
 
-    EXPECT_FALSE(DirExists(Old));
-    ExpectShippedFiles(New, { "First.tsl", "Second.tsl" });
-    EXPECT_EQ(ReadBytes(New + "\\First.tsl"), std::string("first\0\x01\xff settings", 17));
-    EXPECT_EQ(ReadBytes(New + "\\Second.tsl"), "second settings\r\n");
-    ExpectInstalledRegistry(New);
-}
-
-TEST_F(PreviousInstallTest, NoLeavesSettingsFilesAndTheOldFolderWithAMessage)
-{
-    Run = StartSetup(Media);
-    ASSERT_TRUE(ClickThroughPages(Run, New, IDC_SHORTCUT_NONE));
-    MessageBoxSeen question = ExpectQuestion();
-    ASSERT_NE(question.Window, (HWND)NULL);
-    Answer(question, IDNO);
-    ExpectErrorBox(RemoveFolderFailed);
-    EXPECT_EQ(FinishRun(Run), 1);
-
-    // The product files are deleted all the same.
-    EXPECT_EQ(FilesIn(Old), (std::vector<std::string>{ "First.tsl", "Second.tsl" }));
-    EXPECT_EQ(ReadBytes(Old + "\\First.tsl"), std::string("first\0\x01\xff settings", 17));
-    ExpectShippedFiles(New);
-    ExpectInstalledRegistry(New);
+        const std::vector<std::string> settings = { "First.tsl", "Second.tsl" };
+        const std::string &kept = c.OldFolderKept ? Old : New;
+        EXPECT_EQ(DirExists(Old), c.OldFolderKept);
+        if (c.OldFolderKept) {
+            EXPECT_EQ(FilesIn(Old), settings);
+        }
+        ExpectShippedFiles(New, c.OldFolderKept ? std::vector<std::string>{} : settings);
+        EXPECT_EQ(ReadBytes(kept + "\\First.tsl"), FirstSettings);
+        EXPECT_EQ(ReadBytes(kept + "\\Second.tsl"), SecondSettings);
+        ExpectInstalledRegistry(New);
+    }
 }
 
 TEST_F(PreviousInstallTest, SettingsFileAlreadyInNewFolderStopsTheMoving)
@@ -181,7 +191,7 @@ static std::string Spell(const std::string &folder, Spelling spelling)
     case AsIs:
         break;
     case UpperCase:
-        text = ToUpper(folder);
+        text = Upper(folder);
         break;
     case TrailingBackslash:
         text = folder + "\\";

@@ -6,41 +6,39 @@
 #include "support/messages.h"
 #include <vector>
 
-TEST(ReportFailure, ShowsMessageAndSuffixInAnUnownedCaptionlessErrorBox)
-{
-    ResetSetupState();
-    SetupState.StepMessageId = IDS_NO_MODULE_HANDLE;
-    BoxCapture boxes;
-    ReportFailure(NULL);
-    ASSERT_EQ(boxes.Boxes.size(), 1u);
-    EXPECT_EQ(boxes.Boxes[0].Text, ExpectedReport(IDS_NO_MODULE_HANDLE));
-    EXPECT_TRUE(boxes.Boxes[0].NullCaption);
-    EXPECT_EQ(boxes.Boxes[0].Owner, (HWND)NULL);
-    EXPECT_EQ(boxes.Boxes[0].Type, (UINT)MB_ICONERROR);
-}
-
 // Numbers without a string: the box still comes, with the suffix alone.
 static const BYTE MissingNumbers[] = { 0, 207, 221, 255 };
 
-TEST(ReportFailure, EveryMessageNumberShowsItsTextThenTheSuffixInTheOwnersErrorBox)
+// Whether a window owns the box or nothing does (before the backdrop
+// exists), the box is the same caption-less error box.
+TEST(ReportFailure, EveryMessageNumberShowsItsTextThenTheSuffixInAnErrorBoxOfItsOwner)
 {
-    HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
-    ASSERT_NE(owner, (HWND)NULL);
+    HWND window = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
+    ASSERT_NE(window, (HWND)NULL);
     std::vector<MessageText> reports(std::begin(MessageTexts), std::end(MessageTexts));
     for (BYTE missing : MissingNumbers)
         reports.push_back({ missing, "" });
-    for (const auto &report : reports) {
-        SCOPED_TRACE("message " + std::to_string(report.Id));
-        ResetSetupState();
-        SetupState.StepMessageId = (BYTE)report.Id;
-        BoxCapture boxes(IDCANCEL);
-        ReportFailure(owner);
-        ASSERT_EQ(boxes.Boxes.size(), 1u);
-        EXPECT_EQ(boxes.Boxes[0].Text, report.Text + std::string(ReportSuffix));
-        EXPECT_TRUE(boxes.Boxes[0].NullCaption);
-        EXPECT_EQ(boxes.Boxes[0].Owner, owner);
-        EXPECT_EQ(boxes.Boxes[0].Type, (UINT)(MB_OK | MB_ICONERROR));
-        EXPECT_EQ(SetupState.StepMessageId, (BYTE)report.Id) << "the report changes no state";
+    const struct {
+        const char *Name;
+        HWND Owner;
+    } owners[] = {
+        { "no owner", NULL },
+        { "a window", window },
+    };
+    for (const auto &owner : owners) {
+        for (const auto &report : reports) {
+            SCOPED_TRACE(std::string(owner.Name) + ", message " + std::to_string(report.Id));
+            ResetSetupState();
+            SetupState.StepMessageId = (BYTE)report.Id;
+            BoxCapture boxes(IDCANCEL);
+            ReportFailure(owner.Owner);
+            ASSERT_EQ(boxes.Boxes.size(), 1u);
+            EXPECT_EQ(boxes.Boxes[0].Text, report.Text + std::string(ReportSuffix));
+            EXPECT_TRUE(boxes.Boxes[0].NullCaption);
+            EXPECT_EQ(boxes.Boxes[0].Owner, owner.Owner);
+            EXPECT_EQ(boxes.Boxes[0].Type, (UINT)(MB_OK | MB_ICONERROR));
+            EXPECT_EQ(SetupState.StepMessageId, (BYTE)report.Id) << "the report changes no state";
+        }
     }
-    DestroyWindow(owner);
+    DestroyWindow(window);
 }
