@@ -4,8 +4,8 @@
 #include "support/screen.h"
 #include "resources/resource.h"
 
-static const COLORREF Navy = RGB(0, 0, 128), DarkRed = RGB(192, 0, 0), Black = RGB(0, 0, 0),
-                      Grey = RGB(128, 128, 128);
+static const COLORREF Navy = RGB(0, 0, 128), Black = TitlePasses[0].Colour, Grey = TitlePasses[1].Colour,
+                      DarkRed = TitlePasses[2].Colour;
 
 TEST_F(GuiTest, BackdropCoversTheScreenInNavyWithTheTitleInThreeColours)
 {
@@ -29,14 +29,14 @@ TEST_F(GuiTest, BackdropCoversTheScreenInNavyWithTheTitleInThreeColours)
     // below and right of the top-left corner.
     HDC context = GetDC(NULL);
     SetMapMode(context, MM_LOENGLISH);
-    POINT at[] = { { 20, -20 }, { 25, -25 }, { 23, -18 }, { 0, -100 } };
+    POINT at[] = { { TitlePasses[2].X, TitlePasses[2].Y }, { TitlePasses[0].X, TitlePasses[0].Y },
+                   { TitlePasses[1].X, TitlePasses[1].Y }, { 0, -100 } };
     LPtoDP(context, at, 4);
     SIZE extent = {};
-    LOGFONTA font = { -50, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, "" };
+    LOGFONTA font = TitleLookFont();
     HFONT title = CreateFontIndirectA(&font);
     HGDIOBJ previous = SelectObject(context, title);
-    GetTextExtentPoint32A(context, SetupTitleText, 28, &extent);
+    GetTextExtentPoint32A(context, SetupTitleText, lstrlenA(SetupTitleText), &extent);
     SelectObject(context, previous);
     DeleteObject(title);
     POINT width[] = { { 0, 0 }, { extent.cx, 0 } };

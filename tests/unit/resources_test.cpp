@@ -1,11 +1,16 @@
-// The program's resources as they are linked: the five page templates read
-// back field by field, the whole string table, and the icon group.
+// The program's resources as they are linked: the five pages as they are
+// laid out, the whole string table, and the icon group.
 #include <windows.h>
 #include <gtest/gtest.h>
-#include "support/messages.h"
 #include <string>
 #include <vector>
 #include "resources/resource.h"
+#include "screens/screens.h"
+#include "support/installation.h"
+#include "support/messages.h"
+#include "support/pages.h"
+#include "support/screen.h"
+#include "support/setupstate.h"
 
 static const WORD English = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 
@@ -36,159 +41,287 @@ static std::string ResourceBytes(LPCSTR type, LPCSTR name)
     return std::string((const char *)LockResource(loaded), SizeofResource(module, found));
 }
 
-enum { ButtonAtom = 0x80, EditAtom = 0x81, StaticAtom = 0x82 };
-static const std::wstring IconText = L"#100";   // an ordinal, written as #number
-
-struct ControlLayout {
-    int Id;
-    WORD ClassAtom;
-    std::wstring Text;
-    short X, Y, Cx, Cy;
-    DWORD Style;   // on top of WS_CHILD | WS_VISIBLE
-};
-
-struct TemplateLayout {
-    int Id;
-    DWORD Style;
-    short Cx, Cy;
-    std::vector<ControlLayout> Controls;
-};
-
-static const DWORD Frame = DS_MODALFRAME | DS_SETFONT;
-
-static const TemplateLayout Templates[] = {
-    { IDD_WELCOME, Frame, 250, 90, {
-        { -1, StaticAtom, L"Welcome to the Brindlecast 1.26 Setup program.", 0, 14, 250, 8, SS_CENTER | WS_GROUP },
-        { -1, StaticAtom, L"Setup will now guide you through the installation of Brindlecast.", 0, 34, 250, 8,
-          SS_CENTER | WS_GROUP },
-        { IDOK, ButtonAtom, L"&Next", 40, 55, 50, 16, BS_DEFPUSHBUTTON | WS_TABSTOP },
-        { IDCANCEL, ButtonAtom, L"&Cancel", 160, 55, 50, 16, BS_PUSHBUTTON | WS_TABSTOP },
-        { -1, StaticAtom, IconText, 10, 10, 16, 16, SS_ICON },
-    } },
-    { IDD_PROGRESS, WS_POPUP | WS_VISIBLE | Frame, 100, 44, {
-        { -1, StaticAtom, L"Installing Brindlecast", 0, 8, 100, 8, SS_CENTER | WS_GROUP },
-        { IDC_STATUS_COPY, StaticAtom, L"", 10, 20, 80, 8, SS_LEFT | WS_GROUP },
-        { IDC_STATUS_REGISTRY, StaticAtom, L"", 10, 28, 80, 8, SS_LEFT | WS_GROUP },
-    } },
-    { IDD_DIRECTORY, Frame, 280, 146, {
-        { -1, StaticAtom, L"Setup will install Brindlecast 1.26 in the following directory.", 36, 10, 244, 8,
-          SS_LEFT | WS_GROUP },
-        { -1, StaticAtom, L"Approximately 200KB of disk space is needed.", 36, 20, 172, 8, SS_LEFT | WS_GROUP },
-        { IDC_INSTALL_DIR, EditAtom, L"", 36, 35, 230, 12, ES_LEFT | WS_BORDER | WS_TABSTOP },
-        { -1, StaticAtom, L"Setup can place a shortcut to Brindlecast in the Start Menu.", 36, 60, 244, 8,
-          SS_LEFT | WS_GROUP },
-        { IDC_SHORTCUT_ALL, ButtonAtom, L"place a shortcut for all users (Windows NT4/2000/XP/2003)", 36, 70, 244, 8,
-          BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP },
-        { IDC_SHORTCUT_USER, ButtonAtom, L"place a shortcut for only the current user", 36, 80, 244, 8,
-          BS_AUTORADIOBUTTON },
-        { IDC_SHORTCUT_NONE, ButtonAtom, L"do not place a shortcut in the Start Menu", 36, 90, 244, 8,
-          BS_AUTORADIOBUTTON },
-        { IDOK, ButtonAtom, L"&Next", 40, 111, 50, 16, BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP },
-        { IDC_BACK, ButtonAtom, L"&Back", 115, 111, 50, 16, BS_PUSHBUTTON | WS_TABSTOP },
-        { IDCANCEL, ButtonAtom, L"&Cancel", 190, 111, 50, 16, BS_PUSHBUTTON | WS_TABSTOP },
-        { -1, StaticAtom, IconText, 10, 10, 16, 16, SS_ICON },
-    } },
-    { IDD_AGREEMENT, Frame, 340, 186, {
-        { -1, StaticAtom, L"Read the Brindlecast 1.26 Trial License Agreement below.", 0, 14, 340, 8,
-          SS_CENTER | WS_GROUP },
-        { IDOK, ButtonAtom, L"I &Agree", 40, 150, 50, 16, BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP },
-        { IDC_BACK, ButtonAtom, L"&Back", 145, 150, 50, 16, BS_PUSHBUTTON | WS_TABSTOP },
-        { IDCANCEL, ButtonAtom, L"&Cancel", 250, 150, 50, 16, BS_PUSHBUTTON | WS_TABSTOP },
-        { IDC_AGREEMENT_TEXT, EditAtom, L"", 10, 40, 320, 100,
-          ES_MULTILINE | ES_READONLY | WS_BORDER | WS_VSCROLL | WS_TABSTOP },
-        { -1, StaticAtom, IconText, 10, 10, 16, 16, SS_ICON },
-    } },
-    { IDD_FINISH, Frame, 200, 110, {
-        { -1, StaticAtom, L"Brindlecast 1.26 Setup complete!", 0, 14, 200, 8, SS_CENTER | WS_GROUP },
-        { -1, StaticAtom,
-          L"If selected, a shortcut to Brindlecast has been placed on your Start Menu. Please see the readme.txt "
-          L"and license.txt files accessable by the Brindlecast help menu for the latest information on Brindlecast.",
-          10, 36, 180, 32, SS_LEFT },
-        { IDOK, ButtonAtom, L"&OK", 75, 76, 50, 16, BS_DEFPUSHBUTTON | WS_TABSTOP },
-        { -1, StaticAtom, IconText, 10, 10, 16, 16, SS_ICON },
-    } },
-};
-
-// Reads a classic dialog template the way the dialog manager does.
-struct Reader {
-    const BYTE *At, *End;
-    bool Overrun = false;
-    WORD Word()
-    {
-        if (At + 2 > End) {
-            Overrun = true;
-            return 0;
-        }
-        WORD value = At[0] | At[1] << 8;
-        At += 2;
-        return value;
-    }
-    DWORD Dword()
-    {
-        DWORD low = Word();
-        return low | (DWORD)Word() << 16;
-    }
-    // A name field: 0 alone (none), 0xFFFF and an ordinal (written "#n"),
-    // or a zero-terminated wide text.
-    std::wstring Name()
-    {
-        WORD first = Word();
-        if (first == 0xFFFF)
-            return L"#" + std::to_wstring(Word());
-        std::wstring text;
-        for (WORD c = first; c && !Overrun; c = Word())
-            text += (wchar_t)c;
-        return text;
-    }
-    void AlignDword(const BYTE *start)
-    {
-        At += (4 - (At - start) % 4) % 4;
-    }
-};
-
-TEST(Resources, PageTemplatesAreExactlyAsLaidOut)
+// What a control is to a user, from its class and style; anything else is
+// named by its class and style.
+static std::string KindOf(HWND control)
 {
-    for (const TemplateLayout &layout : Templates) {
-        SCOPED_TRACE("template " + std::to_string(layout.Id));
-        std::string bytes = ResourceBytes(RT_DIALOG, MAKEINTRESOURCEA(layout.Id));
-        ASSERT_FALSE(bytes.empty());
-        const BYTE *start = (const BYTE *)bytes.data();
-        Reader read = { start, start + bytes.size() };
-
-        DWORD style = read.Dword();
-        ASSERT_NE(style, 0xFFFF0001u) << "an extended template";
-        EXPECT_EQ(style, layout.Style);
-        EXPECT_EQ(read.Dword(), 0u) << "extended style";
-        WORD count = read.Word();
-        EXPECT_EQ(count, layout.Controls.size());
-        EXPECT_EQ((short)read.Word(), 0);
-        EXPECT_EQ((short)read.Word(), 0);
-        EXPECT_EQ((short)read.Word(), layout.Cx);
-        EXPECT_EQ((short)read.Word(), layout.Cy);
-        EXPECT_EQ(read.Name(), L"") << "menu";
-        EXPECT_EQ(read.Name(), L"") << "window class";
-        EXPECT_EQ(read.Name(), L"") << "caption";
-        EXPECT_EQ(read.Word(), 8) << "font size";
-        EXPECT_EQ(read.Name(), L"MS Sans Serif");
-
-        for (size_t i = 0; i < layout.Controls.size() && i < count; i++) {
-            const ControlLayout &control = layout.Controls[i];
-            SCOPED_TRACE("control " + std::to_string(i));
-            read.AlignDword(start);
-            EXPECT_EQ(read.Dword(), WS_CHILD | WS_VISIBLE | control.Style);
-            EXPECT_EQ(read.Dword(), 0u) << "extended style";
-            EXPECT_EQ((short)read.Word(), control.X);
-            EXPECT_EQ((short)read.Word(), control.Y);
-            EXPECT_EQ((short)read.Word(), control.Cx);
-            EXPECT_EQ((short)read.Word(), control.Cy);
-            EXPECT_EQ((short)read.Word(), control.Id);
-            EXPECT_EQ(read.Name(), L"#" + std::to_wstring(control.ClassAtom)) << "class";
-            EXPECT_EQ(read.Name(), control.Text);
-            EXPECT_EQ(read.Word(), 0) << "creation data";
+    std::string kind = ClassOf(control);
+    LONG style = GetWindowLongA(control, GWL_STYLE);
+    bool boxed = (style & WS_BORDER) || (GetWindowLongA(control, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    if (lstrcmpiA(kind.c_str(), "Static") == 0) {
+        switch (style & SS_TYPEMASK) {
+        case SS_ICON:
+            return "icon";
+        case SS_CENTER:
+            return "centred text";
+        case SS_LEFT:
+            return "text";
         }
-        EXPECT_FALSE(read.Overrun);
-        EXPECT_LT(read.End - read.At, 4) << "bytes after the last control";
+    } else if (lstrcmpiA(kind.c_str(), "Edit") == 0) {
+        const LONG reading = ES_MULTILINE | ES_READONLY | WS_VSCROLL;
+        if (boxed && (style & reading) == reading)
+            return "scrolled text to read";
+        if (boxed && !(style & (ES_MULTILINE | ES_READONLY | ES_PASSWORD)))
+            return "field";
+    } else if (lstrcmpiA(kind.c_str(), "Button") == 0) {
+        switch (style & BS_TYPEMASK) {
+        case BS_DEFPUSHBUTTON:
+            return "default button";
+        case BS_PUSHBUTTON:
+            return "button";
+        case BS_AUTORADIOBUTTON:
+            return "radio button";
+        }
     }
+    char named[64];
+    wsprintfA(named, "%s of style %08lX", kind.c_str(), style);
+    return named;
+}
+
+static bool IsButton(const std::string &kind)
+{
+    return kind == "button" || kind == "default button";
+}
+
+struct ControlSeen {
+    int Id;                // -1: a control the program never addresses
+    const char *Kind;
+    const char *Text;      // NULL: not a fixed text
+};
+
+struct Placed {
+    std::string Kind;
+    RECT Box;              // in the page's client area
+    HWND Window;
+};
+
+// The pages in the order of their controls, which is the order Tab visits
+// them in, with what each shows.
+static const struct {
+    int Id;
+    DLGPROC Procedure;
+    bool TitleBar;         // with the setup's title in it
+    std::vector<ControlSeen> Controls;
+} Pages[] = {
+    { IDD_WELCOME, WelcomePage, true, {
+        { -1, "centred text", "Welcome to the Brindlecast 1.26 Setup program." },
+        { -1, "centred text", "Setup will now guide you through the installation of Brindlecast." },
+        { IDOK, "default button", "&Next" },
+        { IDCANCEL, "button", "&Cancel" },
+        { -1, "icon", NULL },
+    } },
+    { IDD_PROGRESS, ProgressPanel, false, {
+        { -1, "centred text", "Installing Brindlecast" },
+        { IDC_STATUS_COPY, "text", "" },
+        { IDC_STATUS_REGISTRY, "text", "" },
+    } },
+    { IDD_DIRECTORY, DirectoryPage, true, {
+        { -1, "text", "Setup will install Brindlecast 1.26 in the following directory." },
+        { -1, "text", "Approximately 200KB of disk space is needed." },
+        { IDC_INSTALL_DIR, "field", NULL },
+        { -1, "text", "Setup can place a shortcut to Brindlecast in the Start Menu." },
+        { IDC_SHORTCUT_ALL, "radio button", "place a shortcut for all users (Windows NT4/2000/XP/2003)" },
+        { IDC_SHORTCUT_USER, "radio button", "place a shortcut for only the current user" },
+        { IDC_SHORTCUT_NONE, "radio button", "do not place a shortcut in the Start Menu" },
+        { IDOK, "default button", "&Next" },
+        { IDC_BACK, "button", "&Back" },
+        { IDCANCEL, "button", "&Cancel" },
+        { -1, "icon", NULL },
+    } },
+    { IDD_AGREEMENT, AgreementPage, true, {
+        { -1, "centred text", "Read the Brindlecast 1.26 Trial License Agreement below." },
+        { IDOK, "default button", "I &Agree" },
+        { IDC_BACK, "button", "&Back" },
+        { IDCANCEL, "button", "&Cancel" },
+        { IDC_AGREEMENT_TEXT, "scrolled text to read", NULL },
+        { -1, "icon", NULL },
+    } },
+    { IDD_FINISH, FinishPage, true, {
+        { -1, "centred text", "Brindlecast 1.26 Setup complete!" },
+        { -1, "text",
+          "If selected, a shortcut to Brindlecast has been placed on your Start Menu. Please see the readme.txt "
+          "and license.txt files accessable by the Brindlecast help menu for the latest information on Brindlecast." },
+        { IDOK, "default button", "&OK" },
+        { -1, "icon", NULL },
+    } },
+};
+
+static bool Overlap(const RECT &a, const RECT &b)
+{
+    RECT both;
+    return IntersectRect(&both, &a, &b) != 0;
+}
+
+// Where the controls stand relative to each other and to the page, in
+// pixels, a pixel either way for rounding from dialog units:
+// - the icon stands in the top-left corner and nothing else covers it;
+// - centred lines span the page, so they are centred on it;
+// - the other texts, fields and radio buttons stand one below another in
+//   the order Tab visits them, left-aligned with each other;
+// - the push buttons stand in one row below everything else, alike in
+//   size, evenly spaced, the row centred, with about a button's height
+//   below it.
+static void ExpectArranged(const std::vector<Placed> &controls, const RECT &page)
+{
+    const Placed *icon = NULL;
+    std::vector<const Placed *> lines, stacked, buttons;
+    for (const Placed &control : controls) {
+        SCOPED_TRACE(control.Kind);
+        EXPECT_TRUE(control.Box.left >= 0 && control.Box.top >= 0 && control.Box.right <= page.right
+                    && control.Box.bottom <= page.bottom) << "outside the page";
+        if (control.Kind == "icon")
+            icon = &control;
+        else if (control.Kind == "centred text")
+            lines.push_back(&control);
+        else if (IsButton(control.Kind))
+            buttons.push_back(&control);
+        if (control.Kind != "icon" && !IsButton(control.Kind))
+            stacked.push_back(&control);
+    }
+    for (const Placed *line : lines) {
+        EXPECT_NEAR(line->Box.left, 0, 1) << "a centred line not across the page";
+        EXPECT_NEAR(line->Box.right, page.right, 1) << "a centred line not across the page";
+    }
+    if (icon) {
+        for (const Placed &control : controls) {
+            if (&control == icon)
+                continue;
+            SCOPED_TRACE(control.Kind);
+            EXPECT_GE(control.Box.top, icon->Box.top) << "above the icon";
+            if (control.Kind == "centred text") {
+                // Only its text counts, centred in the line.
+                char text[512] = "";
+                GetWindowTextA(control.Window, text, sizeof text);
+                HDC context = GetDC(control.Window);
+                HGDIOBJ previous = SelectObject(context, (HFONT)SendMessageA(control.Window, WM_GETFONT, 0, 0));
+                SIZE extent = {};
+                GetTextExtentPoint32A(context, text, lstrlenA(text), &extent);
+                SelectObject(context, previous);
+                ReleaseDC(control.Window, context);
+                LONG start = control.Box.left + (control.Box.right - control.Box.left - extent.cx) / 2;
+                if (control.Box.top < icon->Box.bottom) {
+                    EXPECT_GE(start, icon->Box.right) << "the text runs into the icon: " << text;
+                }
+            } else {
+                EXPECT_FALSE(Overlap(control.Box, icon->Box)) << "covers the icon";
+            }
+        }
+    }
+    LONG left = -1;
+    for (size_t i = 0; i < stacked.size(); i++) {
+        SCOPED_TRACE(stacked[i]->Kind + " " + std::to_string(i));
+        if (i > 0) {
+            EXPECT_GE(stacked[i]->Box.top, stacked[i - 1]->Box.bottom) << "not below the one before";
+        }
+        if (stacked[i]->Kind == "centred text")
+            continue;
+        if (left < 0)
+            left = stacked[i]->Box.left;
+        EXPECT_NEAR(stacked[i]->Box.left, left, 1) << "not aligned with the others";
+    }
+    if (buttons.empty())
+        return;
+    const RECT &first = buttons.front()->Box, &last = buttons.back()->Box;
+    LONG width = first.right - first.left, height = first.bottom - first.top;
+    for (const Placed *control : stacked)
+        EXPECT_GE(first.top, control->Box.bottom) << "the buttons do not stand below everything else";
+    for (size_t i = 0; i < buttons.size(); i++) {
+        SCOPED_TRACE("button " + std::to_string(i));
+        const RECT &box = buttons[i]->Box;
+        EXPECT_NEAR(box.top, first.top, 1) << "not in one row";
+        EXPECT_NEAR(box.right - box.left, width, 1);
+        EXPECT_NEAR(box.bottom - box.top, height, 1);
+        if (i > 0) {
+            EXPECT_GT(box.left, buttons[i - 1]->Box.right) << "not left to right in Tab order";
+        }
+        if (i > 1) {
+            LONG gap = box.left - buttons[i - 1]->Box.right;
+            EXPECT_NEAR(gap, buttons[i - 1]->Box.left - buttons[i - 2]->Box.right, 2) << "not evenly spaced";
+        }
+    }
+    EXPECT_NEAR(first.left, page.right - last.right, 2) << "the row is not centred";
+    LONG below = page.bottom - first.bottom;
+    EXPECT_GE(below, height - 1) << "the buttons too close to the bottom";
+    EXPECT_LE(below, height + height / 4 + 1) << "the buttons too far from the bottom";
+}
+
+// Every page as the setup lays it out on the screen: its frame and title,
+// the controls in Tab order with what each is and shows, in the page's
+// font, placed as above, the page's icon the setup's; and each template a
+// classic one in English alone, which every Windows down to NT 3.5 reads. (Whether each
+// text fits its control at 96, 120 and 144 DPI: PagesAtScreenDpi.)
+TEST(Resources, EveryPageShowsItsControlsTextsAndIconInTheirPlaces)
+{
+    ResetSetupState();
+    SetupState.PlatformId = VER_PLATFORM_WIN32_NT;
+    PutAgreementText(ShippedLicense());
+    const std::vector<DWORD> setupIcon = IconPixels(LoadIconA(SetupState.Instance, MAKEINTRESOURCEA(IDI_SETUP)));
+    ASSERT_FALSE(setupIcon.empty());
+    HDC screen = GetDC(NULL);
+    const LONG fontHeight = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(NULL, screen);
+
+    for (const auto &expected : Pages) {
+        SCOPED_TRACE("page " + std::to_string(expected.Id));
+        std::string bytes = ResourceBytes(RT_DIALOG, MAKEINTRESOURCEA(expected.Id));
+        ASSERT_GE(bytes.size(), 4u);
+        EXPECT_NE(*(const DWORD *)bytes.data(), 0xFFFF0001u) << "an extended template";
+
+        HWND page = CreateDialogParamA(SetupState.Instance, MAKEINTRESOURCEA(expected.Id), NULL,
+                                       expected.Procedure, 0);
+        ASSERT_NE(page, (HWND)NULL);
+        EXPECT_EQ((GetWindowLongA(page, GWL_STYLE) & WS_CAPTION) == WS_CAPTION, expected.TitleBar) << "title bar";
+        EXPECT_EQ(WindowText(page), expected.TitleBar ? SetupTitleText : "");
+        EXPECT_TRUE(GetWindowLongA(page, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME) << "no dialog frame";
+        EXPECT_EQ(ClassOf(page), "#32770") << "not a plain dialog";
+        EXPECT_EQ(GetMenu(page), (HMENU)NULL);
+        HFONT font = (HFONT)SendMessageA(page, WM_GETFONT, 0, 0);
+        LOGFONTA face = {};
+        GetObjectA(font, sizeof face, &face);
+        EXPECT_STREQ(face.lfFaceName, "MS Sans Serif");
+        EXPECT_EQ(face.lfHeight, fontHeight) << "not 8 points";
+
+        RECT area;
+        GetClientRect(page, &area);
+        std::vector<Placed> controls;
+        for (HWND control = GetWindow(page, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+            Placed placed = { KindOf(control), {}, control };
+            GetWindowRect(control, &placed.Box);
+            MapWindowPoints(NULL, page, (POINT *)&placed.Box, 2);
+            controls.push_back(placed);
+        }
+        ASSERT_EQ(controls.size(), expected.Controls.size());
+        for (size_t i = 0; i < controls.size(); i++) {
+            const ControlSeen &seen = expected.Controls[i];
+            HWND control = controls[i].Window;
+            SCOPED_TRACE("control " + std::to_string(i) + ", " + seen.Kind);
+            EXPECT_EQ(controls[i].Kind, seen.Kind);
+            if (seen.Id != -1) {
+                EXPECT_EQ(GetDlgCtrlID(control), seen.Id);
+            }
+            if (seen.Text) {
+                EXPECT_EQ(WindowText(control), seen.Text);
+            }
+            EXPECT_EQ((HFONT)SendMessageA(control, WM_GETFONT, 0, 0), font) << "not in the page's font";
+            if (controls[i].Kind == "icon") {
+                EXPECT_TRUE(IconPixels((HICON)SendMessageA(control, STM_GETICON, 0, 0)) == setupIcon)
+                    << "not the setup's icon";
+            }
+        }
+        ExpectArranged(controls, area);
+        if (expected.Id == IDD_DIRECTORY) {
+            // The arrow keys move among the three radio buttons and no further.
+            std::vector<int> group;
+            HWND first = GetDlgItem(page, IDC_SHORTCUT_ALL), at = first;
+            do {
+                group.push_back(GetDlgCtrlID(at));
+                at = GetNextDlgGroupItem(page, at, FALSE);
+            } while (at && at != first && group.size() < 20);
+            EXPECT_EQ(group, (std::vector<int>{ IDC_SHORTCUT_ALL, IDC_SHORTCUT_USER, IDC_SHORTCUT_NONE }));
+        }
+        DestroyWindow(page);
+    }
+    GlobalFree(SetupState.AgreementText);
 }
 
 TEST(Resources, StringTableHoldsExactlyTheMessages)
