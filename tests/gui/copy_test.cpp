@@ -18,14 +18,6 @@ protected:
     }
 };
 
-static bool IsAbove(HWND upper, HWND lower)
-{
-    for (HWND window = GetWindow(upper, GW_HWNDNEXT); window; window = GetWindow(window, GW_HWNDNEXT))
-        if (window == lower)
-            return true;
-    return false;
-}
-
 TEST_F(CopyGuiTest, AMissingReadmeIsReportedOverTheProgressPanelAfterSixFiles)
 {
     std::string setup = Stage("copy-no-readme");

@@ -42,6 +42,14 @@ std::string ClassOf(HWND window)
     return name;
 }
 
+bool IsAbove(HWND upper, HWND lower)
+{
+    for (HWND window = GetWindow(upper, GW_HWNDNEXT); window; window = GetWindow(window, GW_HWNDNEXT))
+        if (window == lower)
+            return true;
+    return false;
+}
+
 int PageOf(HWND window)
 {
     if (ClassOf(window) != "#32770")

@@ -24,6 +24,8 @@ bool WaitFor(const std::function<bool()> &condition, DWORD timeout = 10000, DWOR
 std::vector<HWND> WindowsOf(const SetupRun &run);
 // A window's class name ("#32770" for pages and boxes, "Button", ...).
 std::string ClassOf(HWND window);
+// Whether a window stands above another in the order of windows on the screen.
+bool IsAbove(HWND upper, HWND lower);
 // Which page a window is (IDD_WELCOME, IDD_AGREEMENT, IDD_DIRECTORY,
 // IDD_FINISH or IDD_PROGRESS, told apart by their controls), or 0.
 int PageOf(HWND window);

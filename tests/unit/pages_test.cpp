@@ -7,17 +7,10 @@
 #include "support/fault.h"
 #include "support/installation.h"
 #include "support/messages.h"
+#include "support/pages.h"
 #include "support/sandbox.h"
 #include "support/screen.h"
 #include "support/setupstate.h"
-
-static bool Above(HWND upper, HWND lower)
-{
-    for (HWND window = GetWindow(lower, GW_HWNDPREV); window; window = GetWindow(window, GW_HWNDPREV))
-        if (window == upper)
-            return true;
-    return false;
-}
 
 TEST(CenterOnScreen, CentresKeepsTheSizeAndRaisesTheWindow)
 {
@@ -38,7 +31,7 @@ TEST(CenterOnScreen, CentresKeepsTheSizeAndRaisesTheWindow)
                                       NULL, NULL, NULL);
         HWND other = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, NULL, NULL, NULL, NULL);
         ASSERT_TRUE(window && other);
-        ASSERT_TRUE(Above(other, window));
+        ASSERT_TRUE(IsAbove(other, window));
 
         CenterOnScreen(window);
 
@@ -49,7 +42,7 @@ TEST(CenterOnScreen, CentresKeepsTheSizeAndRaisesTheWindow)
         EXPECT_EQ(placed.top, expected.y);
         EXPECT_EQ(placed.right - placed.left, size.Width);
         EXPECT_EQ(placed.bottom - placed.top, size.Height);
-        EXPECT_TRUE(Above(window, other));
+        EXPECT_TRUE(IsAbove(window, other));
         DestroyWindow(other);
         DestroyWindow(window);
     }
