@@ -16,13 +16,18 @@ char *InstallFolderPath(char *to, const char *name)
     return JoinPath(to, SetupState.InstallPath, name);
 }
 
+// A message may name a file at its %s (and would write a percent sign as %%).
 void ReportFailure(HWND owner)
 {
-    // Room for a full string-table entry and the suffix, so no message can
-    // push the suffix past the end.
-    char text[256 + sizeof ReportSuffix];
-    int length = LoadStringA(SetupState.Instance, SetupState.StepMessageId, text, 256);
+    // Room for a full string-table entry with a name put in and the suffix,
+    // so no message can push the suffix past the end.
+    char format[256];
+    char text[256 + MAX_PATH + sizeof ReportSuffix];
+    int length;
 
+    if (!LoadStringA(SetupState.Instance, SetupState.StepMessageId, format, sizeof format))
+        format[0] = 0;
+    length = wsprintfA(text, format, SetupState.StepMessageInsert);
     CopyText(text + length, ReportSuffix);
     MessageBoxA(owner, text, NULL, MB_ICONERROR);
 }

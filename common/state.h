@@ -30,6 +30,7 @@ struct SETUPSTATE {
     DWORD MajorVersion;
     HGLOBAL AgreementText;
     DWORD AgreementSize;
+    const char *StepMessageInsert;   // what a message with a %s names
     BYTE StepMessageId;
     BYTE ShortcutChoice;
     char InstallPath[INSTALL_DIR_CHARS];

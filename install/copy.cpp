@@ -1,5 +1,100 @@
-// Copies the seven shipped product files from the setup folder into the install folder.
+// Copies the seven shipped product files from the setup folder into the
+// install folder, each checked against the digest the build recorded.
 #include "install.h"
+
+// The mark Windows puts on a downloaded file, in a stream of its own.
+static const char ZoneStream[] = ":Zone.Identifier";
+// What a copy takes over of the source's attributes, as CopyFileA does.
+static const DWORD CopiedAttributes =
+    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+
+// Static, so that the frames stay well below a page.
+static BYTE CopyBlock[8192];
+
+// True when the file hashed to the digest the build recorded for its name.
+static int MatchesRecord(SHA256HASH *hash, const char *file)
+{
+    BYTE digest[SHA256_BYTES];
+
+    Sha256End(hash, digest);
+    for (const SHIPPEDDIGEST &shipped : ShippedDigests) {
+        if (!shipped.File || lstrcmpiA(shipped.File, file) != 0)
+            continue;
+        for (int i = 0; i < SHA256_BYTES; i++)
+            if (digest[i] != shipped.Digest[i])
+                return 0;
+        return 1;
+    }
+    return 0;
+}
+
+// Copies the data to the source's end, hashing each block between reading
+// and writing it: what is checked is what was written.
+static int CopyData(HANDLE from, HANDLE to, SHA256HASH *hash)
+{
+    DWORD read, written;
+
+    Sha256Begin(hash);
+    for (;;) {
+        if (!ReadFile(from, CopyBlock, sizeof CopyBlock, &read, NULL))
+            return 0;
+        if (!read)
+            return 1;
+        Sha256Add(hash, CopyBlock, read);
+        if (!WriteFile(to, CopyBlock, read, &written, NULL) || written != read)
+            return 0;
+    }
+}
+
+// The source is opened once, so it cannot change between the check and the
+// copy. The copy gets the source's times and attributes, as from CopyFileA,
+// but its data alone: no other stream, so no download mark. A copy that
+// fails or differs from the record is deleted.
+static int CopyCheckedFile(const char *file, char *target)
+{
+    HANDLE from, to = INVALID_HANDLE_VALUE;
+    DWORD attributes;
+    FILETIME created, accessed, written;
+    SHA256HASH hash;
+    int copied = 0;
+
+    SetupState.StepMessageId = IDS_COPY_FAILED;
+    from = CreateFileA(file, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (from == INVALID_HANDLE_VALUE)
+        return 0;
+    attributes = GetFileAttributesA(file);
+    if (attributes != INVALID_FILE_ATTRIBUTES && GetFileTime(from, &created, &accessed, &written)) {
+        attributes &= CopiedAttributes;
+        to = CreateFileA(target, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, attributes ? attributes : FILE_ATTRIBUTE_NORMAL,
+                         NULL);
+    }
+    if (to != INVALID_HANDLE_VALUE) {
+        if (CopyData(from, to, &hash)) {
+            if (MatchesRecord(&hash, file)) {
+                copied = SetFileTime(to, &created, &accessed, &written) != 0;
+            } else {
+                SetupState.StepMessageId = IDS_DAMAGED_FILE;
+                SetupState.StepMessageInsert = file;
+            }
+        }
+        CloseHandle(to);
+        // A copy taken from read-only media carries that attribute, and the
+        // next installation could neither replace nor delete it.
+        ClearReadOnly(target);
+        if (!copied)
+            DeleteFileA(target);
+    }
+    CloseHandle(from);
+    if (!copied)
+        return 0;
+    // A file overwritten in place keeps the streams it had. The path has
+    // room: it was made for names of up to MAX_PATH characters.
+    if (SetupState.PlatformId == VER_PLATFORM_WIN32_NT) {
+        AppendText(target, ZoneStream);
+        DeleteFileA(target);
+    }
+    return 1;
+}
 
 int CopyProductFiles(void)
 {
@@ -7,14 +102,9 @@ int CopyProductFiles(void)
 
     if (!EnterSetupFolder())
         return 0;
-    for (int i = 0; i < COPIED_FILE_COUNT; i++) {
-        SetupState.StepMessageId = IDS_COPY_FAILED;
-        // The source is the bare name in the setup folder, which is current.
-        if (!CopyFileA(ProductFiles[i], InstallFolderPath(target, ProductFiles[i]), FALSE))
+    // The source is the bare name in the setup folder, which is current.
+    for (int i = 0; i < COPIED_FILE_COUNT; i++)
+        if (!CopyCheckedFile(ProductFiles[i], InstallFolderPath(target, ProductFiles[i])))
             return 0;
-        // A copy taken from read-only media carries that attribute, and the
-        // next installation could neither replace nor delete it.
-        ClearReadOnly(target);
-    }
     return 1;
 }

@@ -6,6 +6,15 @@
 #include "../common/keys.h"
 #include "../common/productfiles.h"
 #include "../common/folders.h"
+#include "../common/sha256.h"
+
+// The SHA-256 digest of each shipped file as the build staged it. Every
+// setup folder's Setup.exe is linked with the table of its own folder.
+struct SHIPPEDDIGEST {
+    const char *File;
+    BYTE Digest[SHA256_BYTES];
+};
+extern const SHIPPEDDIGEST ShippedDigests[COPIED_FILE_COUNT];
 
 int LoadAgreementText(void);
 

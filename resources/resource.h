@@ -39,6 +39,7 @@
 #define IDS_BAD_WINDOWS        218
 #define IDS_BAD_AGREEMENT      219
 #define IDS_REGISTRY_FAILED    220
+#define IDS_DAMAGED_FILE       221
 #define IDS_COPYING            251
 #define IDS_UPDATING_REGISTRY  252
 

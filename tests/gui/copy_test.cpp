@@ -47,6 +47,26 @@ TEST_F(CopyGuiTest, AMissingReadmeIsReportedOverTheProgressPanelAfterSixFiles)
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, AppPathsEntryKey));
 }
 
+// A program of the setup folder changed in one byte is refused by name; the
+// files before it are installed, it and the files after it are not.
+TEST_F(CopyGuiTest, AChangedProgramIsRefusedByNameAndNotInstalled)
+{
+    std::string setup = Stage("copy-changed-program");
+    std::string program = ReadBytes(setup + "\\Tessel.exe");
+    program[program.size() / 2] ^= 1;
+    WriteBytes(setup + "\\Tessel.exe", program);
+    Run = StartSetup(setup);
+
+    MessageBoxSeen box = InstallInto(Scratch + "\\Product");
+    ASSERT_NE(box.Window, (HWND)NULL);
+    EXPECT_EQ(box.Caption, "Error");
+    EXPECT_EQ(box.Text, ExpectedReport(IDS_DAMAGED_FILE, "Tessel.exe"));
+    Click(box.Window, IDOK);
+    EXPECT_EQ(WaitForExit(Run), 1);
+    EXPECT_EQ(FilesIn(Scratch + "\\Product"), (std::vector<std::string>{ "License.txt", "Order.txt" }));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, AppPathsEntryKey));
+}
+
 TEST_F(CopyGuiTest, InstallingIntoTheSetupFolderFailsAndTheSetupFolderSurvives)
 {
     std::string setup = Stage("copy-into-setup");

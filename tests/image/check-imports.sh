@@ -49,6 +49,7 @@ KERNEL32.dll GetCommandLineA
 KERNEL32.dll GetCurrentProcess
 KERNEL32.dll GetFileAttributesA
 KERNEL32.dll GetFileSize
+KERNEL32.dll GetFileTime
 KERNEL32.dll GetFullPathNameA
 KERNEL32.dll GetLastError
 KERNEL32.dll GetModuleFileNameA
@@ -80,8 +81,10 @@ KERNEL32.dll RemoveDirectoryA
 KERNEL32.dll SetCurrentDirectoryA
 KERNEL32.dll SetErrorMode
 KERNEL32.dll SetFileAttributesA
+KERNEL32.dll SetFileTime
 KERNEL32.dll Sleep
 KERNEL32.dll WaitForSingleObject
+KERNEL32.dll WriteFile
 KERNEL32.dll WritePrivateProfileSectionA
 KERNEL32.dll lstrcmpiA
 KERNEL32.dll lstrlenA

@@ -33,6 +33,7 @@ inline constexpr MessageText MessageTexts[] = {
            "setup program to work." },
     { 220, "Unable to modify registry. If you are using Windows NT, you must have the proper authority, else try "
            "rebooting." },
+    { 221, "The setup files are damaged or were changed: %s. Get a fresh copy of the setup." },
     { 251, "Copying files..." },
     { 252, "Updating registry..." },
 };
@@ -48,14 +49,25 @@ inline constexpr char RemoveFolderFailed[] =
     "Setup could not remove a previous version's folder, possibly because it is not empty! "
     "Setup will continue.";
 
-// What an error box for a message number reads: its text, two carriage
-// returns and the pointer to the readme.
+// A message's text with the file name the report puts in at its %s.
+inline std::string WithName(const char *text, const std::string &name)
+{
+    std::string filled(text);
+    size_t at = filled.find("%s");
+    if (at != std::string::npos)
+        filled.replace(at, 2, name);
+    return filled;
+}
+
+// What an error box for a message number reads: its text (naming the file,
+// for a message that names one), two carriage returns and the pointer to
+// the readme.
 inline constexpr char ReportSuffix[] = "\r\rSee the readme.txt file for additional help.";
-inline std::string ExpectedReport(UINT id)
+inline std::string ExpectedReport(UINT id, const std::string &name = "")
 {
     for (const MessageText &message : MessageTexts)
         if (message.Id == id)
-            return message.Text + std::string(ReportSuffix);
+            return WithName(message.Text, name) + ReportSuffix;
     return "(no text for message " + std::to_string(id) + ")";
 }
 

@@ -1,9 +1,11 @@
 // The product file copy in-process: the setup folder is a scratch copy of
 // the staged one, which the program finds through its own module path.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include "install/install.h"
 #include "support/fault.h"
 #include "support/installation.h"
+#include "support/messages.h"
 #include "support/sandbox.h"
 #include "support/setupstate.h"
 
@@ -102,23 +104,162 @@ TEST_F(CopyTest, InstallingIntoTheSetupFolderFailsAndLeavesTheSetupFilesWhole)
     }
 }
 
-// The longest folder the page can hand on is 519 characters; with the
-// longest product name appended the path must stay inside its buffer.
-TEST_F(CopyTest, TheLongestFolderTakesTheLongestNamesWithoutOverrunningTheBuffer)
+// The file calls take paths of up to 259 characters (MAX_PATH with its
+// terminator): a folder of 246 takes the longest name, Uninstal.exe, and
+// installs whole. The longest folder the page can hand on is 519
+// characters; the paths in it are past what the calls take, so the copy
+// fails at the first file, but the paths must still stay inside their
+// buffer.
+TEST_F(CopyTest, TheLongestFoldersFitTheBuffersAndUpTo259CharactersInstall)
 {
     const LOGFONTA font = SetupState.TitleFont;
-    std::string folder = MakeDeepFolder(Scratch + "\\Deep", 519);
-    ASSERT_EQ(folder.size(), 519u);
-
-    ASSERT_EQ(Copy(folder), 1);
+    std::string longest = MakeDeepFolder(Scratch + "\\Deep", 246);
+    ASSERT_EQ((longest + "\\Uninstal.exe").size(), 259u);
+    ASSERT_EQ(Copy(longest), 1);
     for (const char *file : ShippedFiles)
-        EXPECT_EQ(ReadDeepBytes(folder + "\\" + file), ReadBytes(Media + "\\" + file)) << file;
-    EXPECT_EQ(std::string(SetupState.InstallPath), folder);
-    EXPECT_EQ(memcmp(&font, &SetupState.TitleFont, sizeof font), 0);
+        EXPECT_EQ(ReadDeepBytes(longest + "\\" + file), ReadBytes(Media + "\\" + file)) << file;
+    EXPECT_EQ(std::string(SetupState.InstallPath), longest);
 
-    // A failure on the longest name leaves the folder as it was.
-    DeleteFileA((Media + "\\Uninstal.exe").c_str());
+    std::string folder = MakeDeepFolder(Scratch + "\\Deeper", 519);
+    ASSERT_EQ(folder.size(), 519u);
     EXPECT_EQ(Copy(folder), 0);
+    EXPECT_EQ(SetupState.StepMessageId, IDS_COPY_FAILED);
+    EXPECT_FALSE(DeepFileExists(folder + "\\License.txt"));
     EXPECT_EQ(std::string(SetupState.InstallPath), folder);
     EXPECT_EQ(memcmp(&font, &SetupState.TitleFont, sizeof font), 0);
+}
+
+// A file of the setup folder changed in two bytes, one up and one down, so
+// that its size and its byte sum stay: the copy stops at that file with the
+// message naming it, leaves no copy of it (not even the earlier
+// installation's file of that name), and the files before it are copied.
+TEST_F(CopyTest, AChangedFileStopsTheCopyAtThatFileNamingItAndLeavesNoCopyOfIt)
+{
+    for (int changed = 0; changed < 7; changed++) {
+        const char *file = ShippedFiles[changed];
+        SCOPED_TRACE(file);
+        Media = StageMedia(Scratch + "\\Changed " + file);
+        std::string bytes = ReadBytes(Media + "\\" + file);
+        ASSERT_GE(bytes.size(), 2u);
+        bytes[bytes.size() / 2]++;
+        bytes[bytes.size() / 2 + 1]--;
+        WriteBytes(Media + "\\" + file, bytes);
+        std::string dest = Scratch + "\\Into " + file;
+        CreateDirectoryA(dest.c_str(), NULL);
+        WriteBytes(dest + "\\" + file, "the earlier installation's file");
+
+        EXPECT_EQ(Copy(dest), 0);
+        EXPECT_EQ(SetupState.StepMessageId, IDS_DAMAGED_FILE);
+        BoxCapture boxes;
+        ReportFailure(NULL);
+        ASSERT_EQ(boxes.Boxes.size(), 1u);
+        EXPECT_EQ(boxes.Boxes[0].Text, ExpectedReport(IDS_DAMAGED_FILE, file));
+        std::vector<std::string> before(ShippedFiles, ShippedFiles + changed);
+        std::sort(before.begin(), before.end());
+        EXPECT_EQ(FilesIn(dest), before);
+        for (const std::string &copied : before)
+            EXPECT_EQ(ReadBytes(dest + "\\" + copied), ReadBytes(Media + "\\" + copied)) << copied;
+        EXPECT_TRUE(DeleteFileA((Media + "\\" + file).c_str())) << "the source was left open";
+    }
+}
+
+// A failed read or write is a failed copy, not a damaged file, and leaves
+// no part of the file behind.
+static ImportSwap *FailingSwap;
+static BOOL WINAPI FailingReadWrite(HANDLE, LPVOID, DWORD, LPDWORD done, LPOVERLAPPED)
+{
+    *done = 0;
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+static BOOL WINAPI HalfWrite(HANDLE file, LPCVOID data, DWORD size, LPDWORD done, LPOVERLAPPED overlapped)
+{
+    return ((decltype(&WriteFile))FailingSwap->Original)(file, data, size / 2, done, overlapped);
+}
+
+TEST_F(CopyTest, AFailedReadOrWriteIsAFailedCopyAndLeavesNoPartOfTheFile)
+{
+    const struct {
+        const char *Call;
+        void *StandIn;
+    } faults[] = {
+        { "ReadFile", (void *)FailingReadWrite },
+        { "WriteFile", (void *)FailingReadWrite },
+        { "WriteFile", (void *)HalfWrite },
+    };
+    for (const auto &fault : faults) {
+        SCOPED_TRACE(fault.Call);
+        Media = StageMedia(Scratch + "\\Media " + std::to_string(&fault - faults));
+        int copied;
+        {
+            ImportSwap swap("kernel32.dll", fault.Call, fault.StandIn);
+            FailingSwap = &swap;
+            copied = Copy(Dest);
+        }
+        EXPECT_EQ(copied, 0);
+        EXPECT_EQ(SetupState.StepMessageId, IDS_COPY_FAILED);
+        EXPECT_EQ(FilesIn(Dest), std::vector<std::string>{});
+        EXPECT_TRUE(DeleteFileA((Media + "\\License.txt").c_str())) << "the source was left open";
+    }
+}
+
+// Windows marks a downloaded file with a Zone.Identifier stream, and
+// CopyFileA takes a file's streams along; a file overwritten in place keeps
+// the streams it had. Wine keeps a stream as a file of its own and copies
+// none, so these stand-ins put the mark on every file made in the install
+// folder, as Windows would carry it over from a downloaded setup folder.
+static const char ZoneMark[] = "[ZoneTransfer]\r\nZoneId=3\r\n";
+static struct {
+    std::string Folder;
+    int Marked;
+    ImportSwap *Copy, *Create;
+} Zone;
+
+static void PutMark(const std::string &target)
+{
+    if (lstrcmpiA(target.substr(0, Zone.Folder.size() + 1).c_str(), (Zone.Folder + "\\").c_str()) != 0)
+        return;
+    HANDLE stream = ((decltype(&CreateFileA))Zone.Create->Original)((target + ":Zone.Identifier").c_str(),
+                                                                   GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    DWORD written = 0;
+    if (stream != INVALID_HANDLE_VALUE && WriteFile(stream, ZoneMark, sizeof ZoneMark - 1, &written, NULL))
+        Zone.Marked++;
+    CloseHandle(stream);
+}
+
+static BOOL WINAPI CopyKeepingTheMark(LPCSTR from, LPCSTR to, BOOL failIfExists)
+{
+    BOOL copied = ((decltype(&CopyFileA))Zone.Copy->Original)(from, to, failIfExists);
+    if (copied)
+        PutMark(to);
+    return copied;
+}
+
+static HANDLE WINAPI CreateKeepingTheMark(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                          DWORD disposition, DWORD flags, HANDLE pattern)
+{
+    HANDLE file = ((decltype(&CreateFileA))Zone.Create->Original)(name, access, share, security, disposition, flags,
+                                                                  pattern);
+    if (file != INVALID_HANDLE_VALUE && (access & GENERIC_WRITE) && disposition != OPEN_EXISTING)
+        PutMark(name);
+    return file;
+}
+
+TEST_F(CopyTest, OnWindowsNTTheInstalledFilesCarryNoDownloadMark)
+{
+    SetupState.PlatformId = VER_PLATFORM_WIN32_NT;
+    Zone.Folder = Dest;
+    Zone.Marked = 0;
+    ImportSwap copy("kernel32.dll", "CopyFileA", (void *)CopyKeepingTheMark);
+    ImportSwap create("kernel32.dll", "CreateFileA", (void *)CreateKeepingTheMark);
+    Zone.Copy = &copy;
+    Zone.Create = &create;
+
+    ASSERT_EQ(Copy(Dest), 1);
+    EXPECT_EQ(Zone.Marked, 7) << "every file made in the install folder was marked";
+    for (const char *file : ShippedFiles) {
+        EXPECT_EQ(ReadBytes(Dest + "\\" + file), ReadBytes(Media + "\\" + file)) << file;
+        EXPECT_EQ(GetFileAttributesA((Dest + "\\" + file + ":Zone.Identifier").c_str()), INVALID_FILE_ATTRIBUTES)
+            << file << " keeps the mark";
+    }
 }

@@ -42,10 +42,14 @@ static Moment Now()
              registry };
 }
 
-static BOOL WINAPI WatchedCopy(LPCSTR from, LPCSTR to, BOOL failIfExists)
+// A file is copied into one the run creates for writing.
+static HANDLE WINAPI WatchedCreate(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                   DWORD disposition, DWORD flags, HANDLE pattern)
 {
-    Seen.Copying.push_back(Now());
-    return ((decltype(&CopyFileA))Seen.CopySwap->Original)(from, to, failIfExists);
+    if (access & GENERIC_WRITE)
+        Seen.Copying.push_back(Now());
+    return ((decltype(&CreateFileA))Seen.CopySwap->Original)(name, access, share, security, disposition, flags,
+                                                             pattern);
 }
 
 static LONG WINAPI WatchedWrite(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data, DWORD size)
@@ -127,7 +131,7 @@ TEST_F(InstallPhase, WaitCursorAndStatusLinesWhileWorkingThenOnlyTheCompletionPa
         BoxCapture boxes;
         ImportSwap pages("user32.dll", "DialogBoxParamA", (void *)AnswerPage);
         ImportSwap end("kernel32.dll", "ExitProcess", (void *)EndRun);
-        ImportSwap copy("kernel32.dll", "CopyFileA", (void *)WatchedCopy);
+        ImportSwap copy("kernel32.dll", "CreateFileA", (void *)WatchedCreate);
         ImportSwap write("advapi32.dll", "RegSetValueExA", (void *)WatchedWrite);
         Seen.Blocks = &blocks;
         Seen.CopySwap = &copy;

@@ -83,23 +83,34 @@ TEST_F(ReadonlyTest, AFileThatStaysKeepsItsOtherAttributes)
     RemoveDirectoryA((folder + "\\Readme.txt").c_str());
 }
 
-// CopyFileA as Windows answers it: an existing read-only destination is not
-// overwritten. Wine, run as root, overwrites it.
-static ImportSwap *CopySwap;
-static BOOL WINAPI CopyRefusingReadonly(LPCSTR from, LPCSTR to, BOOL failIfExists)
+// CreateFileA as Windows answers it: an existing read-only file is not
+// opened for writing. Wine, run as root, opens it.
+static ImportSwap *CreateSwap;
+static HANDLE WINAPI CreateRefusingReadonly(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                            DWORD disposition, DWORD flags, HANDLE pattern)
 {
-    DWORD attributes = GetFileAttributesA(to);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    DWORD attributes = GetFileAttributesA(name);
+    if ((access & GENERIC_WRITE) && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
         SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
+        return INVALID_HANDLE_VALUE;
     }
-    return ((BOOL(WINAPI *)(LPCSTR, LPCSTR, BOOL))CopySwap->Original)(from, to, failIfExists);
+    return ((decltype(&CreateFileA))CreateSwap->Original)(name, access, share, security, disposition, flags, pattern);
 }
 
-// Media whose files are all read-only (some hidden too), installed again
-// into the folder that an earlier installation from the same media left:
-// the earlier installation's read-only files are removed, every file is
-// replaced, none is left read-only, and the media stay as they were.
+static FILETIME LastWritten(const std::string &path)
+{
+    FILETIME written = {};
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    GetFileTime(file, NULL, NULL, &written);
+    CloseHandle(file);
+    return written;
+}
+
+// Media whose files are all read-only (some hidden too) and old, installed
+// again into the folder that an earlier installation from the same media
+// left: the earlier installation's read-only files are removed, every file
+// is replaced and keeps the media's time and attributes but read-only, and
+// the media stay as they were.
 TEST_F(ReadonlyTest, ReinstallFromReadonlyMediaReplacesReadonlyFilesAndLeavesNoneReadonly)
 {
     std::string media = StageMedia(Scratch + "\\Disc");
@@ -108,24 +119,35 @@ TEST_F(ReadonlyTest, ReinstallFromReadonlyMediaReplacesReadonlyFilesAndLeavesNon
     PutOldProductFiles(folder);
     for (const char *file : ProductFileNames)
         SetAttributes(folder + "\\" + file, Readonly);
-    for (const char *file : ShippedFiles)
+    const SYSTEMTIME pressed = { 2001, 2, 0, 3, 4, 5, 6, 0 };
+    FILETIME old;
+    SystemTimeToFileTime(&pressed, &old);
+    for (const char *file : ShippedFiles) {
+        HANDLE staged = CreateFileA((media + "\\" + file).c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+        ASSERT_TRUE(SetFileTime(staged, NULL, NULL, &old)) << file;
+        CloseHandle(staged);
         SetAttributes(media + "\\" + file, Readonly | (file[0] == 'T' ? Hidden : 0));
+    }
     RecordPreviousInstall(WithTerminator(folder));
     lstrcpyA(SetupState.InstallPath, folder.c_str());
 
     ModulePathSwap setupFolder(std::string(media) + "\\Setup.exe");
-    ImportSwap swap("kernel32.dll", "CopyFileA", (void *)CopyRefusingReadonly);
-    CopySwap = &swap;
     BoxCapture boxes;
-    RemovePreviousInstall(GetDesktopWindow());
-    ASSERT_EQ(CopyProductFiles(), 1) << "message " << (int)SetupState.StepMessageId;
+    {
+        ImportSwap swap("kernel32.dll", "CreateFileA", (void *)CreateRefusingReadonly);
+        CreateSwap = &swap;
+        RemovePreviousInstall(GetDesktopWindow());
+        ASSERT_EQ(CopyProductFiles(), 1) << "message " << (int)SetupState.StepMessageId;
+    }
     ResetMachine();
     EXPECT_EQ(boxes.Boxes.size(), 0u);
     EXPECT_EQ(FilesIn(folder).size(), 7u);
     for (const char *file : ShippedFiles) {
         SCOPED_TRACE(file);
         EXPECT_EQ(ReadBytes(folder + "\\" + file), ReadBytes(media + "\\" + file));
-        EXPECT_EQ(Attributes(folder + "\\" + file) & Readonly, 0u);
+        EXPECT_EQ(Attributes(folder + "\\" + file), file[0] == 'T' ? Hidden : 0);
+        FILETIME written = LastWritten(folder + "\\" + file);
+        EXPECT_EQ(CompareFileTime(&written, &old), 0);
         EXPECT_EQ(Attributes(media + "\\" + file), Readonly | (file[0] == 'T' ? Hidden : 0));
     }
 }

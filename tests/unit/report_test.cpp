@@ -7,10 +7,11 @@
 #include <vector>
 
 // Numbers without a string: the box still comes, with the suffix alone.
-static const BYTE MissingNumbers[] = { 0, 207, 221, 255 };
+static const BYTE MissingNumbers[] = { 0, 207, 223, 255 };
 
 // Whether a window owns the box or nothing does (before the backdrop
-// exists), the box is the same caption-less error box.
+// exists), the box is the same caption-less error box. A file name is put in
+// where a message has a %s; the others ignore it.
 TEST(ReportFailure, EveryMessageNumberShowsItsTextThenTheSuffixInAnErrorBoxOfItsOwner)
 {
     HWND window = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
@@ -30,10 +31,11 @@ TEST(ReportFailure, EveryMessageNumberShowsItsTextThenTheSuffixInAnErrorBoxOfIts
             SCOPED_TRACE(std::string(owner.Name) + ", message " + std::to_string(report.Id));
             ResetSetupState();
             SetupState.StepMessageId = (BYTE)report.Id;
+            SetupState.StepMessageInsert = "Tessel.hlp";
             BoxCapture boxes(IDCANCEL);
             ReportFailure(owner.Owner);
             ASSERT_EQ(boxes.Boxes.size(), 1u);
-            EXPECT_EQ(boxes.Boxes[0].Text, report.Text + std::string(ReportSuffix));
+            EXPECT_EQ(boxes.Boxes[0].Text, WithName(report.Text, "Tessel.hlp") + ReportSuffix);
             EXPECT_TRUE(boxes.Boxes[0].NullCaption);
             EXPECT_EQ(boxes.Boxes[0].Owner, owner.Owner);
             EXPECT_EQ(boxes.Boxes[0].Type, (UINT)(MB_OK | MB_ICONERROR));
