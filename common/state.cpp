@@ -18,11 +18,11 @@ char *InstallFolderPath(char *to, const char *name)
 
 void ReportFailure(HWND owner)
 {
-    // Room for a full string-table entry and the suffix, so no message can
-    // push the suffix past the end.
-    char text[256 + sizeof ReportSuffix];
-    int length = LoadStringA(SetupState.Instance, SetupState.StepMessageId, text, 256);
+    // wsprintfA writes at most 1024 characters: a full string-table entry
+    // with the longest name fits, and the suffix always has its room.
+    char format[256], text[1024 + sizeof ReportSuffix];
 
-    CopyText(text + length, ReportSuffix);
+    format[LoadStringA(SetupState.Instance, SetupState.StepMessageId, format, sizeof format)] = 0;
+    CopyText(text + wsprintfA(text, format, SetupState.StepInsert), ReportSuffix);
     MessageBoxA(owner, text, NULL, MB_ICONERROR);
 }

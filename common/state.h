@@ -30,6 +30,7 @@ struct SETUPSTATE {
     DWORD MajorVersion;
     HGLOBAL AgreementText;
     DWORD AgreementSize;
+    const char *StepInsert;   // what the %s of the step's message names
     BYTE StepMessageId;
     BYTE ShortcutChoice;
     char InstallPath[INSTALL_DIR_CHARS];

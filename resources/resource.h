@@ -41,5 +41,6 @@
 #define IDS_REGISTRY_FAILED    220
 #define IDS_COPYING            251
 #define IDS_UPDATING_REGISTRY  252
+#define IDS_LOCAL_REDIRECT     222
 
 #endif

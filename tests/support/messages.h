@@ -35,6 +35,8 @@ inline constexpr MessageText MessageTexts[] = {
            "rebooting." },
     { 251, "Copying files..." },
     { 252, "Updating registry..." },
+    { 222, "Setup cannot run with a .local file or folder beside it, which would make Windows load other files in "
+           "place of its own. Delete %s, or get a fresh copy of the setup." },
 };
 
 inline constexpr char SetupTitleText[] = "Brindlecast 1.26 Trial Setup";
@@ -48,14 +50,20 @@ inline constexpr char RemoveFolderFailed[] =
     "Setup could not remove a previous version's folder, possibly because it is not empty! "
     "Setup will continue.";
 
-// What an error box for a message number reads: its text, two carriage
-// returns and the pointer to the readme.
+// What an error box for a message number reads: its text, with the name
+// the run gave in place of a %s, two carriage returns and the pointer to
+// the readme.
 inline constexpr char ReportSuffix[] = "\r\rSee the readme.txt file for additional help.";
-inline std::string ExpectedReport(UINT id)
+inline std::string ExpectedReport(UINT id, const std::string &name = "")
 {
     for (const MessageText &message : MessageTexts)
-        if (message.Id == id)
-            return message.Text + std::string(ReportSuffix);
+        if (message.Id == id) {
+            std::string text = message.Text;
+            size_t insert = text.find("%s");
+            if (insert != std::string::npos)
+                text.replace(insert, 2, name);
+            return text + ReportSuffix;
+        }
     return "(no text for message " + std::to_string(id) + ")";
 }
 
