@@ -1,4 +1,4 @@
-// Where the running program lies, and whether two folders are one.
+// Where the running program lies, what lies beside it, and whether two folders are one.
 #include "folders.h"
 #include "text.h"
 
@@ -10,6 +10,18 @@ int ProgramFolder(char *to, DWORD room)
         return 0;
     LastBackslash(to)[1] = 0;
     return 1;
+}
+
+const char *LocalRedirection(char *to)
+{
+    DWORD room = LOCAL_REDIRECT_ROOM - (sizeof LocalRedirectSuffix - 1);
+    DWORD length = GetModuleFileNameA(NULL, to, room);
+    char *cut;
+
+    if (length == 0 || length >= room || !(cut = LastBackslash(to)))
+        return 0;
+    CopyText(to + length, LocalRedirectSuffix);
+    return GetFileAttributesA(to) != INVALID_FILE_ATTRIBUTES ? cut + 1 : 0;
 }
 
 int HasDrivePrefix(const char *text)

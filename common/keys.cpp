@@ -1,5 +1,7 @@
-// Opening and closing chains of registry keys, the way every step walks the registry.
+// Opening and closing chains of registry keys, the way every step walks the
+// registry, and where the machine's file associations live.
 #include "keys.h"
+#include "text.h"
 
 int OpenKeyChain(HKEY root, const char *const *names, int count, REGSAM access, HKEY *keys)
 {
@@ -17,4 +19,14 @@ void CloseKeys(HKEY *keys, int count)
 {
     while (count > 0)
         RegCloseKey(keys[--count]);
+}
+
+HKEY AssociationKey(DWORD platformId, DWORD majorVersion, const char *name, char *to)
+{
+    if (platformId == VER_PLATFORM_WIN32_NT && majorVersion >= 5) {
+        JoinPath(to, MachineClassesKey, name);
+        return HKEY_LOCAL_MACHINE;
+    }
+    CopyText(to, name);
+    return HKEY_CLASSES_ROOT;
 }

@@ -1,12 +1,24 @@
-// Opening and closing chains of registry keys, the way every step walks the registry.
+// Opening and closing chains of registry keys, the way every step walks the
+// registry, and where the machine's file associations live.
 #ifndef COMMON_KEYS_H
 #define COMMON_KEYS_H
 
 #include <windows.h>
+#include "product.h"
 
 // Opens each name in turn below a root, every key with the same access;
 // returns how many opened (all of them when it returns count).
 int OpenKeyChain(HKEY root, const char *const *names, int count, REGSAM access, HKEY *keys);
 void CloseKeys(HKEY *keys, int count);
+
+// The root and the path below it of a key of the machine's file
+// associations (the extension or the file type) on that platform and major
+// version. Windows 2000 and later write through HKEY_CLASSES_ROOT into the
+// current user's classes when the user has a key of that name, so there it
+// is HKEY_LOCAL_MACHINE and "Software\Classes\<name>"; before, the classes
+// root is the machine's own key, and the path is the name alone. `to` holds
+// ASSOCIATION_KEY_ROOM bytes.
+#define ASSOCIATION_KEY_ROOM (sizeof MachineClassesKey + sizeof ProductName)
+HKEY AssociationKey(DWORD platformId, DWORD majorVersion, const char *name, char *to);
 
 #endif

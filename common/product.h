@@ -52,6 +52,9 @@ inline constexpr const char *NoChangeValues[] = { "NoModify", "NoRepair" };
 inline constexpr char QuietUninstallStringValue[] = "QuietUninstallString";
 inline constexpr char SettingsKey[] = "Settings";
 inline constexpr const char *WindowPositionValues[] = { "WindowLeft", "WindowTop" };
+// Windows 2000 and later keep the machine's file associations here, below
+// HKEY_LOCAL_MACHINE; HKEY_CLASSES_ROOT is that key merged with the user's.
+inline constexpr char MachineClassesKey[] = "Software\\Classes";
 inline constexpr char SettingsExtension[] = ".tsl";
 inline constexpr char FileTypeDescription[] = PRODUCT " File";
 inline constexpr char DefaultIconKey[] = "DefaultIcon";

@@ -19,15 +19,11 @@ char *InstallFolderPath(char *to, const char *name)
 // A message may name a file at its %s (and would write a percent sign as %%).
 void ReportFailure(HWND owner)
 {
-    // Room for a full string-table entry with a name put in and the suffix,
-    // so no message can push the suffix past the end.
-    char format[256];
-    char text[256 + MAX_PATH + sizeof ReportSuffix];
-    int length;
+    // wsprintfA writes at most 1024 characters: a full string-table entry
+    // with the longest name fits, and the suffix always has its room.
+    char format[256], text[1024 + sizeof ReportSuffix];
 
-    if (!LoadStringA(SetupState.Instance, SetupState.StepMessageId, format, sizeof format))
-        format[0] = 0;
-    length = wsprintfA(text, format, SetupState.StepMessageInsert);
-    CopyText(text + length, ReportSuffix);
+    format[LoadStringA(SetupState.Instance, SetupState.StepMessageId, format, sizeof format)] = 0;
+    CopyText(text + wsprintfA(text, format, SetupState.StepMessageInsert), ReportSuffix);
     MessageBoxA(owner, text, NULL, MB_ICONERROR);
 }

@@ -77,9 +77,17 @@ static int Install(void)
 
 extern "C" void WINAPI RunSetup(void)
 {
+    char local[LOCAL_REDIRECT_ROOM];
     int loaded = 0, ok;
 
     HardenDllSearch();
+    // Before anything else: with it, Windows may load another DLL in place
+    // of any the program names, even by full path.
+    if ((SetupState.StepMessageInsert = LocalRedirection(local)) != 0) {
+        SetupState.StepMessageId = IDS_LOCAL_REDIRECT;
+        ReportFailure(NULL);
+        ExitProcess(1);
+    }
     SetupState.StepMessageId = IDS_NO_MODULE_HANDLE;
     ok = ShowBackdrop();
     // The version check reports its own refusal.

@@ -159,15 +159,17 @@ static int WriteUserDefaults(void)
 
 static int WriteAssociation(void)
 {
-    char program[INSTALL_PATH_ROOM], command[COMMAND_ROOM];
+    char program[INSTALL_PATH_ROOM], command[COMMAND_ROOM], path[ASSOCIATION_KEY_ROOM];
     HKEY extension, type, icon, keys[OPEN_COMMAND_DEPTH];
+    HKEY root = AssociationKey(SetupState.PlatformId, SetupState.MajorVersion, SettingsExtension, path);
 
-    if (!CreateKey(HKEY_CLASSES_ROOT, SettingsExtension, KEY_WRITE, &extension))
+    if (!CreateKey(root, path, KEY_WRITE, &extension))
         return 0;
     SetString(extension, NULL, ProductName);
     RegCloseKey(extension);
 
-    if (!CreateKey(HKEY_CLASSES_ROOT, ProductName, KEY_WRITE, &type))
+    AssociationKey(SetupState.PlatformId, SetupState.MajorVersion, ProductName, path);
+    if (!CreateKey(root, path, KEY_WRITE, &type))
         return 0;
     SetString(type, NULL, FileTypeDescription);
     if (!CreateKey(type, DefaultIconKey, KEY_WRITE, &icon))

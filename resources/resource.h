@@ -42,5 +42,6 @@
 #define IDS_DAMAGED_FILE       221
 #define IDS_COPYING            251
 #define IDS_UPDATING_REGISTRY  252
+#define IDS_LOCAL_REDIRECT     222
 
 #endif

@@ -111,10 +111,9 @@ int IsInstalled(void)
         && InOwnFolder(CommandProgram(recorded));
     if (UninstallState.RecordedHere || UninstallState.EntryHere)
         return 1;
-    // Without a record, the files alone make an installation; this program's
-    // own file does not.
-    for (const char *file : ProductFiles)
-        if (lstrcmpiA(file, UninstallerFile) != 0 && FileThere(JoinPath(path, UninstallState.Folder, file)))
-            return 1;
-    return 0;
+    // Without a record, only the product's program makes the folder an
+    // installation: the names of its texts (License.txt, Readme.txt, Log.txt,
+    // Order.txt) are anyone's, and a copy of this program in a shared
+    // folder must not take them.
+    return FileThere(JoinPath(path, UninstallState.Folder, ProgramFile));
 }

@@ -70,14 +70,17 @@ static void RemoveProductKeys(HKEY root, const char *software, const char *versi
     RemoveIfEmpty(root, path);
 }
 
+// From where the setup wrote it on this Windows.
 static void RemoveAssociation(void)
 {
-    char type[sizeof ProductName + 1];
+    char type[sizeof ProductName + 1], path[ASSOCIATION_KEY_ROOM];
+    HKEY root = AssociationKey(UninstallState.PlatformId, UninstallState.MajorVersion, SettingsExtension, path);
 
     // Another program may have taken the extension over since: it is then that program's.
-    if (ReadString(HKEY_CLASSES_ROOT, SettingsExtension, NULL, type, sizeof type) && lstrcmpiA(type, ProductName) == 0)
-        RemoveKey(HKEY_CLASSES_ROOT, SettingsExtension);
-    RemoveKey(HKEY_CLASSES_ROOT, ProductName);
+    if (ReadString(root, path, NULL, type, sizeof type) && lstrcmpiA(type, ProductName) == 0)
+        RemoveKey(root, path);
+    AssociationKey(UninstallState.PlatformId, UninstallState.MajorVersion, ProductName, path);
+    RemoveKey(root, path);
     NotifyAssociationsChanged();
 }
 

@@ -12,5 +12,6 @@
 #define IDS_SETUP_FOLDER       6
 #define IDS_NO_PROGRAM_PATH    7
 #define IDS_NO_TEMP_COPY       8
+#define IDS_LOCAL_BESIDE       9
 
 #endif

@@ -79,19 +79,30 @@ UINT Uninstall(void)
 extern "C" void WINAPI RunUninstall(void)
 {
     OSVERSIONINFOA version;
-    const char *arguments, *rest;
+    char local[LOCAL_REDIRECT_ROOM];
+    const char *arguments, *finish, *rest, *redirection;
 
     HardenDllSearch();
     UninstallState.Instance = GetModuleHandleA(NULL);
-    version.dwOSVersionInfoSize = sizeof version;
-    if (GetVersionExA(&version))
-        UninstallState.PlatformId = version.dwPlatformId;
     arguments = Arguments();
-    if ((rest = AfterSwitch(arguments, FinishSwitch)) != 0) {
-        FinishRemoval(rest);
+    finish = AfterSwitch(arguments, FinishSwitch);
+    rest = AfterSwitch(arguments, QuietSwitch);
+    // The copy that finishes the removal shows no box either.
+    UninstallState.Quiet = finish || (rest && (*rest == 0 || *rest == ' ' || *rest == '\t'));
+    // Before anything else: with it, Windows may load another DLL in place
+    // of any the program names, even by full path.
+    if ((redirection = LocalRedirection(local)) != 0) {
+        Say(IDS_LOCAL_BESIDE, MB_ICONERROR, redirection);
+        ExitProcess(1);
+    }
+    version.dwOSVersionInfoSize = sizeof version;
+    if (GetVersionExA(&version)) {
+        UninstallState.PlatformId = version.dwPlatformId;
+        UninstallState.MajorVersion = version.dwMajorVersion;
+    }
+    if (finish) {
+        FinishRemoval(finish);
         ExitProcess(0);
     }
-    rest = AfterSwitch(arguments, QuietSwitch);
-    UninstallState.Quiet = rest && (*rest == 0 || *rest == ' ' || *rest == '\t');
     ExitProcess(Uninstall());
 }

@@ -4,6 +4,7 @@
 
 #include "../common/state.h"
 #include "../common/folders.h"
+#include "../common/keys.h"
 #include "../common/productfiles.h"
 #include "../common/system.h"
 #include "resource.h"
@@ -18,6 +19,7 @@
 struct UNINSTALLSTATE {
     HINSTANCE Instance;
     DWORD PlatformId;
+    DWORD MajorVersion;
     BYTE MessageId;          // the text of a failure that ends the run
     BYTE Quiet;              // no question and no box: the exit code tells
     BYTE RecordedHere;       // the App Paths entry names this folder

@@ -1,6 +1,6 @@
-// Runs of the real Uninstal.exe that remove nothing (No, a second run, the
-// setup folder) and runs under the Windows 95 and NT 3.51 settings, where the
-// uninstaller is run from its folder.
+// Runs of the real Uninstal.exe that remove nothing (No, a second run, a
+// shared folder, the setup folder) and runs under the Windows 95 and NT 3.51
+// settings, where the uninstaller is run from its folder.
 #include "support/uninstall_run.h"
 #include "common/state.h"
 #include "resources/resource.h"
@@ -52,6 +52,27 @@ TEST_F(UninstallGuiTest, SecondRunSaysTheProductIsNotInstalled)
     Run = StartUninstall(Folder, "/S");
     EXPECT_EQ(Finish(Run), 0);
     EXPECT_EQ(FilesIn(Folder), std::vector<std::string>{ "Uninstal.exe" });
+}
+
+// A copy of the uninstaller run in a shared folder that no record names and
+// that holds no Brindlecast program finds no installation there: files that
+// only share a name with the product's texts are someone else's.
+TEST_F(UninstallGuiTest, SharedFolderWithoutTheProgramIsNotAnInstallation)
+{
+    CreateDirectoryA(Folder.c_str(), NULL);
+    CopyFileA((std::string(SETUP_MEDIA_DIR) + "\\Uninstal.exe").c_str(), (Folder + "\\Uninstal.exe").c_str(), FALSE);
+    for (const char *file : { "Readme.txt", "License.txt", "Log.txt", "Minutes.doc" })
+        WriteBytes(Folder + "\\" + file, std::string("the team's ") + file);
+    const std::vector<std::string> before = FilesIn(Folder);
+
+    Run = StartUninstall(Folder);
+    EXPECT_EQ(AnswerBox(IDOK), "Brindlecast 1.26 is not installed in " + Folder + ". Nothing was removed.");
+    EXPECT_EQ(Finish(Run), 0);
+    Run = StartUninstall(Folder, "/S");
+    EXPECT_EQ(Finish(Run), 0);
+    EXPECT_EQ(FilesIn(Folder), before);
+    EXPECT_EQ(ReadBytes(Folder + "\\Readme.txt"), "the team's Readme.txt");
+    EXPECT_EQ(TempCopies(), std::vector<std::string>());
 }
 
 // The setup folder, perhaps a disc, is not an installation, whatever the

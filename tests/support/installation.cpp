@@ -76,6 +76,9 @@ const char AppPathsEntryKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\A
 const char UninstallEntryKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brindlecast";
 const char UserMakerKey[] = "Software\\Tarnwicke";
 const char UserSettingsKey[] = "Software\\Tarnwicke\\Brindlecast\\Settings";
+// The machine's file associations, which HKEY_CLASSES_ROOT shows merged
+// with the current user's.
+#define MACHINE_CLASSES "Software\\Classes\\"
 const char FileTypeKey[] = "Brindlecast";
 const char OpenCommandKey[] = "Brindlecast\\shell\\open\\command";
 
@@ -98,10 +101,11 @@ std::vector<InstalledValue> InstalledValues(const std::string &folder)
         { HKEY_LOCAL_MACHINE, UninstallEntryKey, "NoRepair", REG_DWORD, "", 1 },
         { HKEY_CURRENT_USER, UserSettingsKey, "WindowLeft", REG_DWORD, "", 0 },
         { HKEY_CURRENT_USER, UserSettingsKey, "WindowTop", REG_DWORD, "", 0 },
-        { HKEY_CLASSES_ROOT, ".tsl", NULL, REG_SZ, "Brindlecast", 0 },
-        { HKEY_CLASSES_ROOT, FileTypeKey, NULL, REG_SZ, "Brindlecast File", 0 },
-        { HKEY_CLASSES_ROOT, "Brindlecast\\DefaultIcon", NULL, REG_SZ, program, 0 },
-        { HKEY_CLASSES_ROOT, OpenCommandKey, NULL, REG_SZ, "\"" + program + "\" %1", 0 },
+        { HKEY_LOCAL_MACHINE, MACHINE_CLASSES ".tsl", NULL, REG_SZ, "Brindlecast", 0 },
+        { HKEY_LOCAL_MACHINE, MACHINE_CLASSES "Brindlecast", NULL, REG_SZ, "Brindlecast File", 0 },
+        { HKEY_LOCAL_MACHINE, MACHINE_CLASSES "Brindlecast\\DefaultIcon", NULL, REG_SZ, program, 0 },
+        { HKEY_LOCAL_MACHINE, MACHINE_CLASSES "Brindlecast\\shell\\open\\command", NULL, REG_SZ,
+          "\"" + program + "\" %1", 0 },
     };
 }
 
@@ -114,12 +118,12 @@ const InstalledKey InstalledKeys[14] = {
     { HKEY_CURRENT_USER, UserMakerKey, 1, 0 },
     { HKEY_CURRENT_USER, "Software\\Tarnwicke\\Brindlecast", 1, 0 },
     { HKEY_CURRENT_USER, UserSettingsKey, 0, 2 },
-    { HKEY_CLASSES_ROOT, ".tsl", 0, 1 },
-    { HKEY_CLASSES_ROOT, FileTypeKey, 2, 1 },
-    { HKEY_CLASSES_ROOT, "Brindlecast\\DefaultIcon", 0, 1 },
-    { HKEY_CLASSES_ROOT, "Brindlecast\\shell", 1, 0 },
-    { HKEY_CLASSES_ROOT, "Brindlecast\\shell\\open", 1, 0 },
-    { HKEY_CLASSES_ROOT, OpenCommandKey, 0, 1 },
+    { HKEY_LOCAL_MACHINE, MACHINE_CLASSES ".tsl", 0, 1 },
+    { HKEY_LOCAL_MACHINE, MACHINE_CLASSES "Brindlecast", 2, 1 },
+    { HKEY_LOCAL_MACHINE, MACHINE_CLASSES "Brindlecast\\DefaultIcon", 0, 1 },
+    { HKEY_LOCAL_MACHINE, MACHINE_CLASSES "Brindlecast\\shell", 1, 0 },
+    { HKEY_LOCAL_MACHINE, MACHINE_CLASSES "Brindlecast\\shell\\open", 1, 0 },
+    { HKEY_LOCAL_MACHINE, MACHINE_CLASSES "Brindlecast\\shell\\open\\command", 0, 1 },
 };
 
 void ExpectStoredString(HKEY root, const std::string &key, const char *value, const std::string &text)
@@ -158,6 +162,9 @@ void ExpectInstalledRegistry(const std::string &folder)
         EXPECT_EQ(subkeys, key.Subkeys);
         EXPECT_EQ(values, key.Values);
     }
+    // The association is all users', none of it the current user's alone.
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Classes\\.tsl"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Classes\\Brindlecast"));
 }
 
 void ExpectNoRegistry()

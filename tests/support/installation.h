@@ -43,8 +43,10 @@ extern const char AppPathsEntryKey[];   // HKLM
 extern const char UninstallEntryKey[];  // HKLM
 extern const char UserMakerKey[];       // HKCU
 extern const char UserSettingsKey[];    // HKCU
-extern const char FileTypeKey[];        // HKCR
-extern const char OpenCommandKey[];     // HKCR
+// Below the classes root: HKCR, or HKLM\Software\Classes where the
+// installation writes them.
+extern const char FileTypeKey[];
+extern const char OpenCommandKey[];
 
 // Every value an installation into the folder writes, with its type; the
 // text of strings as stored, without the one terminator.

@@ -34,6 +34,8 @@ inline constexpr MessageText MessageTexts[] = {
     { 220, "Unable to modify registry. If you are using Windows NT, you must have the proper authority, else try "
            "rebooting." },
     { 221, "The setup files are damaged or were changed: %s. Get a fresh copy of the setup." },
+    { 222, "Setup cannot run with a .local file or folder beside it, which would make Windows load other files in "
+           "place of its own. Delete %s, or get a fresh copy of the setup." },
     { 251, "Copying files..." },
     { 252, "Updating registry..." },
 };

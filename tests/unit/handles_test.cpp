@@ -190,6 +190,7 @@ TEST_F(HandleBalance, UninstallerStepsGiveBackWhatTheyTake)
     ASSERT_EQ(CreateStartMenuShortcut(NULL), 1);
     ZeroMemory(&UninstallState, sizeof UninstallState);
     UninstallState.PlatformId = VER_PLATFORM_WIN32_NT;
+    UninstallState.MajorVersion = 6;
     lstrcpyA(UninstallState.Folder, folder.c_str());
 
     KeyWatch keys;

@@ -10,10 +10,12 @@
 static const BYTE MissingNumbers[] = { 0, 207, 223, 255 };
 
 // Whether a window owns the box or nothing does (before the backdrop
-// exists), the box is the same caption-less error box. A file name is put in
-// where a message has a %s; the others ignore it.
+// exists), the box is the same caption-less error box. The name a step
+// gives stands in the message that has a place for it; the others do not
+// show it.
 TEST(ReportFailure, EveryMessageNumberShowsItsTextThenTheSuffixInAnErrorBoxOfItsOwner)
 {
+    static const char Name[] = "Brindlecast Setup.exe.local";
     HWND window = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
     ASSERT_NE(window, (HWND)NULL);
     std::vector<MessageText> reports(std::begin(MessageTexts), std::end(MessageTexts));
@@ -31,11 +33,11 @@ TEST(ReportFailure, EveryMessageNumberShowsItsTextThenTheSuffixInAnErrorBoxOfIts
             SCOPED_TRACE(std::string(owner.Name) + ", message " + std::to_string(report.Id));
             ResetSetupState();
             SetupState.StepMessageId = (BYTE)report.Id;
-            SetupState.StepMessageInsert = "Tessel.hlp";
+            SetupState.StepMessageInsert = Name;
             BoxCapture boxes(IDCANCEL);
             ReportFailure(owner.Owner);
             ASSERT_EQ(boxes.Boxes.size(), 1u);
-            EXPECT_EQ(boxes.Boxes[0].Text, WithName(report.Text, "Tessel.hlp") + ReportSuffix);
+            EXPECT_EQ(boxes.Boxes[0].Text, *report.Text ? ExpectedReport(report.Id, Name) : ReportSuffix);
             EXPECT_TRUE(boxes.Boxes[0].NullCaption);
             EXPECT_EQ(boxes.Boxes[0].Owner, owner.Owner);
             EXPECT_EQ(boxes.Boxes[0].Type, (UINT)(MB_OK | MB_ICONERROR));

@@ -28,6 +28,7 @@ protected:
         // The texts come from the uninstaller that ships.
         UninstallState.Instance = Texts;
         UninstallState.PlatformId = VER_PLATFORM_WIN32_NT;
+        UninstallState.MajorVersion = 6;
         Folder = Scratch + "\\Brindle Apps";
     }
 
