@@ -112,20 +112,18 @@ static PSECURITY_DESCRIPTOR PrivateDescriptor(void)
 }
 
 // Eight bytes that no other program can foresee: the system's random
-// generator (Windows XP and later), else a mix of counters and ids. The mix
+// generator (Windows XP and later), else a mix of the time, ids and
+// addresses. The mix
 // can at worst be guessed, and a name taken by someone else is never used;
 // what keeps the copy safe on Windows NT is the folder's access list.
 static void RandomBytes(BYTE *bytes, DWORD attempt)
 {
     RandomCall random = (RandomCall)(void *)Bound(Advapi, "SystemFunction036");
-    LARGE_INTEGER counter;
     DWORD mix;
 
     if (random && random(bytes, TEMP_NAME_BYTES))
         return;
-    QueryPerformanceCounter(&counter);
-    mix = counter.LowPart ^ counter.HighPart ^ GetTickCount() ^ (GetCurrentProcessId() << 16)
-          ^ (DWORD)(UINT_PTR)&counter ^ attempt;
+    mix = GetTickCount() ^ (GetCurrentProcessId() << 16) ^ (DWORD)(UINT_PTR)&mix ^ attempt;
     for (DWORD i = 0; i < TEMP_NAME_BYTES; i++) {
         mix = mix * 1103515245 + 12345;
         bytes[i] = (BYTE)(mix >> 24);

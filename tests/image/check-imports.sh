@@ -79,7 +79,6 @@ KERNEL32.dll GlobalUnlock
 KERNEL32.dll LoadLibraryExA
 KERNEL32.dll MoveFileA
 KERNEL32.dll MultiByteToWideChar
-KERNEL32.dll QueryPerformanceCounter
 KERNEL32.dll ReadFile
 KERNEL32.dll RemoveDirectoryA
 KERNEL32.dll SetCurrentDirectoryA
