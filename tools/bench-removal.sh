@@ -7,24 +7,29 @@
 #   tools/bench-removal.sh [RUNS]        (10 unless given)
 #
 # BUILD_DIR names the build whose staged setup folder (media/) is measured,
-# relative to the repository's top folder or absolute; build/ unless set. It
-# uses a Wine prefix of its own in BUILD_DIR/bench-prefix and a private Xvfb
-# display, as scripts/test.sh does.
+# relative to the repository's top folder or absolute; build/ unless set. On
+# a kernel that runs no 32-bit code, the 64-bit build beside it
+# (BUILD_DIR/x86_64, as scripts/test.sh makes it) is what runs. It uses a
+# Wine prefix of its own in the measured build and a private Xvfb display,
+# as scripts/test.sh does.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export BUILD_DIR=$(realpath -m "${BUILD_DIR:-build}")
 runs=${1:-10}
-media=$BUILD_DIR/media
-[ -f "$media/Uninstal.exe" ] || { echo "No staged setup folder in $media: build first." >&2; exit 1; }
 
 . scripts/wine-env.sh
+measured=$BUILD_DIR
+[ "$WINEARCH" = win32 ] || measured=$BUILD_DIR/x86_64
+media=$measured/media
+[ -f "$media/Uninstal.exe" ] || { echo "No staged setup folder in $media: build first (scripts/test.sh)." >&2; exit 1; }
 start_xvfb
 trap 'wineserver -k 2>/dev/null || true; stop_xvfb' EXIT
-fresh_prefix "$BUILD_DIR/bench-prefix"
+fresh_prefix "$measured/bench-prefix"
 
 windows_folder='C:\Bench\Brindlecast'
 folder=$WINEPREFIX/drive_c/Bench/Brindlecast
-temp=$(find "$WINEPREFIX/drive_c/users" -mindepth 2 -maxdepth 2 -iname temp -type d | head -n 1)
+temp=$(find "$WINEPREFIX/drive_c/users" -mindepth 2 -maxdepth 4 -iname temp -type d | head -n 1)
+[ -n "$temp" ] || { echo "No temporary folder in $WINEPREFIX" >&2; exit 1; }
 
 # Processes of this prefix whose command line names the uninstaller or a
 # temporary copy of it (Bcu*.tmp in the temporary folder of earlier builds,
