@@ -115,7 +115,7 @@ TEST_F(UninstallGuiTest, RemovedOnWindows95AndNt351)
         ResetMachine();
         ASSERT_TRUE(InstallInProcess(Folder, c.PlatformId, c.MajorVersion, SHORTCUT_CURRENT_USER));
         EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey), c.Entry);
-        SetReportedVersion(c.Version, "Uninstal.exe");
+        ReportUninstallerVersion(c.Version);
 
         Run = StartUninstall(Folder);
         MessageBoxSeen question = WaitForUninstallBox();

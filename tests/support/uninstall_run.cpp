@@ -195,10 +195,16 @@ void UninstallGuiTest::SetUp()
 void UninstallGuiTest::TearDown()
 {
     GuiTest::TearDown();
-    SetReportedVersion("", "Uninstal.exe");
+    ReportUninstallerVersion("");
     delete Restart;
     ResetMachine();
     DeleteTree(Scratch);
+}
+
+void UninstallGuiTest::ReportUninstallerVersion(const std::string &version)
+{
+    SetReportedVersion(version, UninstallerFile);
+    SetReportedVersion(version, TempCopyFile);
 }
 
 int UninstallGuiTest::Finish(SetupRun &run)

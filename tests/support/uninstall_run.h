@@ -73,6 +73,9 @@ protected:
     // for removal at the restart and then its folder, in wininit.ini on the
     // Windows 95 family, which removes files only.
     void ExpectCopyScheduled(bool windows95 = false);
+    // The Windows version that the uninstaller and its temporary copy, a
+    // program of another name, are told; "" for Wine's own.
+    void ReportUninstallerVersion(const std::string &version);
 
 private:
     RestartListsKept *Restart = nullptr;
