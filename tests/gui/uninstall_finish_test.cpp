@@ -56,15 +56,25 @@ TEST_F(UninstallFinish, ForgedCommandLinesRemoveNothingAndEndInTime)
     ASSERT_TRUE(CopyFileA((std::string(SETUP_MEDIA_DIR) + "\\Uninstal.exe").c_str(), foreign.c_str(), FALSE));
 
     // Handles the runs inherit: a process that has ended (a finishing run
-    // with nothing to finish), and this one, which runs on.
+    // with nothing to finish), its thread, ended too but no process, and
+    // this process, which runs on.
     SetupRun done = StartProgram("\"" + foreign + "\" /F:");
     ASSERT_TRUE(done.Started);
-    HANDLE ended, running;
+    HANDLE ended, thread, running;
     ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), done.Process.hProcess, GetCurrentProcess(), &ended, 0, TRUE,
                                 DUPLICATE_SAME_ACCESS));
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), done.Process.hThread, GetCurrentProcess(), &thread, 0, TRUE,
+                                DUPLICATE_SAME_ACCESS));
     EXPECT_EQ(WaitForExit(done), 1);
+    ASSERT_EQ(WaitForSingleObject(thread, 0), WAIT_OBJECT_0);
     ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &running, 0, TRUE,
                                 DUPLICATE_SAME_ACCESS));
+
+    // On the Windows 95 family anyone may write the record beside a copy:
+    // even then only a file of the uninstaller's name is ever removed.
+    std::string document = other + "\\Readme.txt", relabelled = MakeCopy();
+    WriteBytes(document, "someone else's");
+    WriteBytes(relabelled.substr(0, relabelled.rfind('\\') + 1) + TempCopyRecord, document);
 
     struct Forged {
         const char *Name;
@@ -75,6 +85,8 @@ TEST_F(UninstallFinish, ForgedCommandLinesRemoveNothingAndEndInTime)
         { "no handle", MakeCopy(), "0", uninstaller, {} },
         { "this process's own handle", MakeCopy(), "ffffffff", uninstaller, {} },
         { "a process that runs on", MakeCopy(), Hex(running), uninstaller, {} },
+        { "an ended thread", MakeCopy(), Hex(thread), uninstaller, {} },
+        { "a record naming a file of another name", relabelled, Hex(ended), document, {} },
         { "another uninstaller than its record names", MakeCopy(), Hex(ended), foreign, {} },
     };
     for (Forged &f : forged) {
@@ -84,12 +96,13 @@ TEST_F(UninstallFinish, ForgedCommandLinesRemoveNothingAndEndInTime)
     for (Forged &f : forged)
         EXPECT_EQ(WaitForExit(f.Run, FINISH_WAIT + 30000), 1) << f.Name;
     ExpectShippedFiles(Folder);
-    EXPECT_EQ(FilesIn(other), std::vector<std::string>{ "Uninstal.exe" });
+    EXPECT_EQ(FilesIn(other), (std::vector<std::string>{ "Readme.txt", "Uninstal.exe" }));
 
     // The same copy started as its uninstaller starts it does remove it.
     SetupRun genuine = StartProgram("\"" + MakeCopy() + "\" /F:" + Hex(ended) + " " + uninstaller);
     EXPECT_EQ(WaitForExit(genuine, FINISH_WAIT + 30000), 0);
     EXPECT_FALSE(FileExists(uninstaller));
     CloseHandle(ended);
+    CloseHandle(thread);
     CloseHandle(running);
 }
