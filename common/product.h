@@ -72,7 +72,12 @@ inline constexpr char QuietUninstallTail[] = " " QUIET_SWITCH;
 // The copy in the temporary folder is started with this switch, the handle
 // of the process it waits for and the path of the uninstaller it removes.
 inline constexpr char FinishSwitch[] = "/F:";
+// It runs from a folder of its own there, named with this prefix and
+// sixteen random hexadecimal digits, beside a record that holds the path of
+// the uninstaller it may remove, byte for byte.
 inline constexpr char TempCopyPrefix[] = "Bcu";
+inline constexpr char TempCopyFile[] = "Uninstal.tmp";
+inline constexpr char TempCopyRecord[] = "Uninstal.txt";
 // The Windows 95 family removes files at the next restart through this
 // section of this file in the Windows folder: a line NUL=<short path> each.
 inline constexpr char RestartFile[] = "wininit.ini";

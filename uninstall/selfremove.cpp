@@ -1,25 +1,69 @@
-// A running program cannot delete its own file: a copy in the temporary
-// folder waits for the uninstaller to end, then deletes it and its folder,
-// and is itself removed at the next restart.
+// A running program cannot delete its own file: a copy in a folder of its
+// own in the temporary folder waits for the uninstaller to end, then deletes
+// it and its folder, and is itself removed at the next restart.
 #include "uninstall.h"
 
+// The record beside the copy, in a buffer of MAX_PATH bytes: the copy's
+// path with the record's name for the copy's.
+static char *RecordPath(char *to, const char *copy)
+{
+    CopyText(to, copy);
+    CopyText(LastBackslash(to) + 1, TempCopyRecord);
+    return to;
+}
+
+// The folder is new and no one else may write to it; still, nothing in it
+// is written over: what this run makes, it makes new.
 int MakeTempCopy(void)
 {
-    char folder[MAX_PATH];
-    DWORD length = GetTempPathA(sizeof folder, folder);
+    char record[MAX_PATH];
+    DWORD length = lstrlenA(UninstallState.Program), written;
+    HANDLE file;
 
-    if (length == 0 || length >= sizeof folder
-        || !GetTempFileNameA(folder, TempCopyPrefix, 0, UninstallState.Copy))
+    if (!MakeTempFolder(UninstallState.Copy))
         return 0;
-    // The name is held by an empty file, which the copy replaces.
-    if (!CopyFileA(UninstallState.Program, UninstallState.Copy, FALSE)) {
-        DeleteFileA(UninstallState.Copy);
-        UninstallState.Copy[0] = 0;
-        return 0;
+    UninstallState.CopyMade = MADE_FOLDER;
+    AppendText(AppendText(UninstallState.Copy, "\\"), TempCopyFile);
+    if (CopyFileA(UninstallState.Program, UninstallState.Copy, TRUE)) {
+        UninstallState.CopyMade |= MADE_COPY;
+        // A read-only uninstaller gives a read-only copy, which the restart would leave.
+        ClearReadOnly(UninstallState.Copy);
+        // Held until it runs: nobody can write, rename or delete it meanwhile.
+        UninstallState.CopyHeld =
+            CreateFileA(UninstallState.Copy, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+        // The copy acts for the uninstaller this record names, and for no other.
+        file = CreateFileA(RecordPath(record, UninstallState.Copy), GENERIC_WRITE, 0, NULL, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, NULL);
+        if (file != INVALID_HANDLE_VALUE) {
+            UninstallState.CopyMade |= MADE_RECORD;
+            if (WriteFile(file, UninstallState.Program, length, &written, NULL) && written == length
+                && UninstallState.CopyHeld != INVALID_HANDLE_VALUE) {
+                CloseHandle(file);
+                return 1;
+            }
+            CloseHandle(file);
+        }
     }
-    // A read-only uninstaller gives a read-only copy, which the restart would leave.
-    ClearReadOnly(UninstallState.Copy);
-    return 1;
+    DropTempCopy();
+    return 0;
+}
+
+void DropTempCopy(void)
+{
+    char path[MAX_PATH];
+
+    if (UninstallState.CopyMade & MADE_COPY)
+        CloseHandle(UninstallState.CopyHeld);
+    if (UninstallState.CopyMade & MADE_RECORD)
+        DeleteFileA(RecordPath(path, UninstallState.Copy));
+    if (UninstallState.CopyMade & MADE_COPY)
+        DeleteFileA(UninstallState.Copy);
+    if (UninstallState.CopyMade & MADE_FOLDER) {
+        CopyText(path, UninstallState.Copy);
+        *LastBackslash(path) = 0;
+        RemoveDirectoryA(path);
+    }
+    UninstallState.CopyMade = 0;
 }
 
 typedef BOOL(WINAPI *MoveFileLaterCall)(LPCSTR, LPCSTR, DWORD);
@@ -67,16 +111,19 @@ void HandOverToCopy(void)
     PROCESS_INFORMATION started;
     HANDLE self;
 
-    RemoveAtRestart(UninstallState.Copy);
-    // The copy inherits a handle of this process, by which it waits for its end.
-    if (DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, SYNCHRONIZE, TRUE, 0)) {
+    // The copy inherits a handle of this process, by which it waits for its
+    // end and reads that it has ended.
+    if (DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self,
+                        SYNCHRONIZE | PROCESS_QUERY_INFORMATION, TRUE, 0)) {
         wsprintfA(command, "\"%s\" %s%lx %s", UninstallState.Copy, FinishSwitch, (DWORD)(UINT_PTR)self,
                   UninstallState.Program);
-        // Started in the temporary folder, so that it holds no folder of the product.
+        // Started in its own folder, so that it holds no folder of the product.
         CopyText(folder, UninstallState.Copy);
         *LastBackslash(folder) = 0;
         startup.cb = sizeof startup;
         if (CreateProcessA(UninstallState.Copy, command, NULL, NULL, TRUE, 0, NULL, folder, &startup, &started)) {
+            // Running, its file is the system's to keep.
+            CloseHandle(UninstallState.CopyHeld);
             CloseHandle(started.hThread);
             CloseHandle(started.hProcess);
             return;
@@ -85,7 +132,7 @@ void HandOverToCopy(void)
     }
     // Without the copy this program and its folder go at the next restart
     // instead; Windows NT then removes the folder if it is empty.
-    DeleteFileA(UninstallState.Copy);
+    DropTempCopy();
     RemoveAtRestart(UninstallState.Program);
     if (UninstallState.PlatformId == VER_PLATFORM_WIN32_NT)
         RemoveAtRestart(UninstallState.Folder);
@@ -109,23 +156,33 @@ static HANDLE ParseHandle(const char **text)
     return (HANDLE)value;
 }
 
-// The arguments are the handle of the uninstaller's process and its path.
-void FinishRemoval(const char *arguments)
+// Whether the record beside this program names the path, byte for byte; in
+// `own` this program's path.
+static int RecordNames(char *own, const char *path)
 {
-    char program[MAX_PATH];
-    HANDLE original = ParseHandle(&arguments);
-    char *cut;
+    char record[MAX_PATH], *name;
+    DWORD length = GetModuleFileNameA(NULL, own, MAX_PATH), read = 0;
+    HANDLE file;
+
+    // Only a copy in its own folder has a record beside it; the installed
+    // uninstaller never acts on a finishing command line.
+    if (length == 0 || length >= MAX_PATH || !(name = LastBackslash(own)) || lstrcmpiA(name + 1, TempCopyFile) != 0)
+        return 0;
+    file = CreateFileA(RecordPath(record, own), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    length = ReadFile(file, record, sizeof record, &read, NULL) && read == (DWORD)lstrlenA(path);
+    CloseHandle(file);
+    while (length && read--)
+        length = record[read] == path[read];
+    return length;
+}
+
+// The original's file, and its folder when nothing else is left in it.
+static void RemoveOriginal(char *program, char *cut)
+{
     int tries;
 
-    if (*arguments++ != ' ' || lstrlenA(arguments) >= MAX_PATH)
-        return;
-    CopyText(program, arguments);
-    cut = LastBackslash(program);
-    // Only ever an uninstaller of the product.
-    if (!cut || lstrcmpiA(cut + 1, UninstallerFile) != 0)
-        return;
-    WaitForSingleObject(original, INFINITE);
-    CloseHandle(original);
     ClearReadOnly(program);
     // The system may hold the file a moment after the process has ended.
     for (tries = 0; !DeleteFileA(program) && FileThere(program) && tries < 20; tries++)
@@ -143,4 +200,37 @@ void FinishRemoval(const char *arguments)
         return;
     if (UninstallState.PlatformId == VER_PLATFORM_WIN32_NT)
         RemoveAtRestart(program);
+}
+
+// The arguments are the handle of the uninstaller's process and its path.
+// Acts only as the copy that uninstaller made and started, and only once it
+// has ended: 0 when it was removed, 1 when nothing was done to it.
+UINT FinishRemoval(const char *arguments)
+{
+    char own[MAX_PATH], program[MAX_PATH], record[MAX_PATH];
+    HANDLE original = ParseHandle(&arguments);
+    UINT result = 1;
+    DWORD code;
+    char *cut;
+
+    if (*arguments++ != ' ' || lstrlenA(arguments) >= MAX_PATH || !RecordNames(own, arguments))
+        return 1;
+    CopyText(program, arguments);
+    cut = LastBackslash(program);
+    // A handle that is no process, this process's own, or a process that
+    // runs on, ends the wait in time and removes nothing.
+    if (cut && lstrcmpiA(cut + 1, UninstallerFile) == 0 && WaitForSingleObject(original, FINISH_WAIT) == WAIT_OBJECT_0
+        && GetExitCodeProcess(original, &code)) {
+        RemoveOriginal(program, cut);
+        result = 0;
+    }
+    // This program's own folder: the record goes now, the running file and
+    // then the folder at the next restart; the Windows 95 family removes
+    // only files then, and leaves the empty folder.
+    DeleteFileA(RecordPath(record, own));
+    RemoveAtRestart(own);
+    *LastBackslash(own) = 0;
+    if (UninstallState.PlatformId == VER_PLATFORM_WIN32_NT)
+        RemoveAtRestart(own);
+    return result;
 }

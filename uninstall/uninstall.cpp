@@ -36,7 +36,7 @@ static const char *AfterSwitch(const char *arguments, const char *wanted)
 static UINT NotRemoved(void)
 {
     // The copy is not needed: this program stays to be run again.
-    DeleteFileA(UninstallState.Copy);
+    DropTempCopy();
     Say(IDS_NOT_REMOVED, MB_ICONERROR, UninstallState.Remaining);
     return 1;
 }
@@ -68,11 +68,13 @@ UINT Uninstall(void)
     RemoveInstallationRecord();
     if (UninstallState.Remaining[0])
         return NotRemoved();
-    HandOverToCopy();
+    // The closing box before the copy starts: the copy waits for this
+    // process only a bounded time, so it ends right after starting it.
     if (UninstallState.UserFilesLeft)
         Say(IDS_REMOVED_FOLDER_KEPT, MB_ICONINFORMATION, UninstallState.Folder);
     else
         Say(IDS_REMOVED, MB_ICONINFORMATION, NULL);
+    HandOverToCopy();
     return 0;
 }
 
@@ -100,9 +102,7 @@ extern "C" void WINAPI RunUninstall(void)
         UninstallState.PlatformId = version.dwPlatformId;
         UninstallState.MajorVersion = version.dwMajorVersion;
     }
-    if (finish) {
-        FinishRemoval(finish);
-        ExitProcess(0);
-    }
+    if (finish)
+        ExitProcess(FinishRemoval(finish));
     ExitProcess(Uninstall());
 }

@@ -15,6 +15,15 @@
 #define FOLDER_PATH_ROOM (MAX_PATH + 1 + MAX_PATH)
 // A key below HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion.
 #define KEY_PATH_ROOM 128
+// The temporary copy's folder: random bytes in its name, and how many names
+// are tried before the copy is given up.
+#define TEMP_NAME_BYTES 8
+#define TEMP_FOLDER_TRIES 8
+// How long the copy waits for the uninstaller to end, in milliseconds: the
+// uninstaller ends right after starting it, so only a forged start waits so long.
+#define FINISH_WAIT 30000
+// What of the temporary copy this run made, and so removes when it is not used.
+enum { MADE_FOLDER = 1, MADE_COPY = 2, MADE_RECORD = 4 };
 
 struct UNINSTALLSTATE {
     HINSTANCE Instance;
@@ -27,9 +36,11 @@ struct UNINSTALLSTATE {
     BYTE OtherInstallation;  // the App Paths entry names another folder: the registry stays
     BYTE UserFilesLeft;      // files that Setup did not install keep the folder
     BYTE RemainingCut;
+    BYTE CopyMade;           // MADE_* of the temporary copy
+    HANDLE CopyHeld;         // the copy, open so that nobody else can change it until it runs
     char Program[MAX_PATH];  // this program's path
     char Folder[MAX_PATH];   // the folder it runs from; a drive root keeps its backslash
-    char Copy[MAX_PATH];     // its copy in the temporary folder
+    char Copy[MAX_PATH];     // its copy, in a folder of its own in the temporary folder
     char Remaining[REMAINING_ROOM];
 };
 
@@ -60,10 +71,16 @@ void RemoveShortcuts(void);
 void RemoveRegistryEntries(void);
 void RemoveInstallationRecord(void);
 
+// tempfolder.cpp: a new folder in the temporary folder that only SYSTEM and
+// Administrators (and the user, when not elevated) may change, its path in
+// a buffer of MAX_PATH bytes; 0 when none could be made.
+int MakeTempFolder(char *folder);
+
 // selfremove.cpp
 int MakeTempCopy(void);
+void DropTempCopy(void);
 void RemoveAtRestart(const char *path);
 void HandOverToCopy(void);
-void FinishRemoval(const char *arguments);
+UINT FinishRemoval(const char *arguments);
 
 #endif

@@ -32,7 +32,7 @@ TEST_F(UninstallGuiTest, AnsweringNoChangesNothing)
     EXPECT_EQ(AnswerBox(IDNO, { IDYES, IDNO }), "Remove Brindlecast 1.26 from this computer?");
     EXPECT_EQ(WaitForExit(Run), 1);
     ExpectInstalled(Folder);
-    EXPECT_EQ(TempCopies(), std::vector<std::string>());
+    EXPECT_EQ(TempCopyFolders(), std::vector<std::string>());
 }
 
 // After a complete removal the uninstaller is gone with the folder; a copy of
@@ -92,7 +92,7 @@ TEST_F(UninstallGuiTest, StartedFromTheSetupFolderRemovesNothing)
 
     EXPECT_EQ(FilesIn(media), staged);
     ExpectInstalled(Folder);
-    EXPECT_EQ(TempCopies(), std::vector<std::string>());
+    EXPECT_EQ(TempCopyFolders(), std::vector<std::string>());
     DeleteTree(media);
 }
 
@@ -115,7 +115,7 @@ TEST_F(UninstallGuiTest, RemovedOnWindows95AndNt351)
         ResetMachine();
         ASSERT_TRUE(InstallInProcess(Folder, c.PlatformId, c.MajorVersion, SHORTCUT_CURRENT_USER));
         EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey), c.Entry);
-        SetReportedVersion(c.Version, "Uninstal.exe");
+        ReportUninstallerVersion(c.Version);
 
         Run = StartUninstall(Folder);
         MessageBoxSeen question = WaitForUninstallBox();
@@ -126,8 +126,7 @@ TEST_F(UninstallGuiTest, RemovedOnWindows95AndNt351)
         ExpectProductGone();
         ExpectCopyScheduled(c.Wininit);
         // The next case starts from what this one found.
-        for (const std::string &copy : TempCopies())
-            DeleteFileA(copy.c_str());
+        RemoveTempCopies();
         PendingBefore = PendingDeletions();
         RestartLinesBefore = RestartLines();
     }

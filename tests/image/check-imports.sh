@@ -47,6 +47,8 @@ KERNEL32.dll FindFirstFileA
 KERNEL32.dll FindNextFileA
 KERNEL32.dll GetCommandLineA
 KERNEL32.dll GetCurrentProcess
+KERNEL32.dll GetCurrentProcessId
+KERNEL32.dll GetExitCodeProcess
 KERNEL32.dll GetFileAttributesA
 KERNEL32.dll GetFileSize
 KERNEL32.dll GetFileTime
@@ -62,6 +64,7 @@ KERNEL32.dll GetShortPathNameA
 KERNEL32.dll GetSystemDirectoryA
 KERNEL32.dll GetTempFileNameA
 KERNEL32.dll GetTempPathA
+KERNEL32.dll GetTickCount
 # New in Windows NT 3.5, as GetShortPathNameA (MSDN Library QuickInfo).
 KERNEL32.dll GetVersionExA
 KERNEL32.dll GetWindowsDirectoryA
@@ -135,7 +138,10 @@ USER32.dll wsprintfA
 # SHGetPathFromIDListA, SHGetMalloc and SHChangeNotify (shell32 4.0: Windows
 # 95 and NT 4.0, not NT 3.x), SetDefaultDllDirectories (Windows 8, or 7 and
 # Vista with a later update), MoveFileExA (Windows NT only: "Windows:
-# Unsupported" in the MSDN Library QuickInfo).
+# Unsupported" in the MSDN Library QuickInfo), GetTempPath2A (Windows 11 and
+# recent Windows 10), SystemFunction036 (RtlGenRandom, Windows XP), and the
+# security calls OpenProcessToken, GetTokenInformation (Windows NT only) and
+# SetSecurityDescriptorControl (Windows 2000).
 LIST
 )
 

@@ -7,6 +7,7 @@
 #include "child_process.h"
 #include "sandbox.h"
 #include "install/install.h"
+#include "common/product.h"
 #include <algorithm>
 #include <shlobj.h>
 #include <tlhelp32.h>
@@ -63,12 +64,6 @@ void Press(const MessageBoxSeen &box, int button)
     Answer(box, button);
 }
 
-static bool IsTempCopyName(const char *name)
-{
-    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name, 3, "Bcu", 3) == CSTR_EQUAL
-           && lstrlenA(name) > 4 && lstrcmpiA(name + lstrlenA(name) - 4, ".tmp") == 0;
-}
-
 bool WaitForTempCopies(DWORD timeout)
 {
     DWORD start = GetTickCount();
@@ -77,7 +72,9 @@ bool WaitForTempCopies(DWORD timeout)
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-        HANDLE process = IsTempCopyName(entry.szExeFile) ? OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID) : NULL;
+        HANDLE process = lstrcmpiA(entry.szExeFile, TempCopyFile) == 0
+                             ? OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID)
+                             : NULL;
         if (!process)
             continue;
         DWORD elapsed = GetTickCount() - start;
@@ -89,14 +86,36 @@ bool WaitForTempCopies(DWORD timeout)
     return ended;
 }
 
+std::vector<std::string> TempCopyFolders()
+{
+    std::vector<std::string> folders;
+    std::string temp = TempFolder();
+    for (const std::string &name : FilesIn(temp.substr(0, temp.size() - 1)))
+        if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name.c_str(), lstrlenA(TempCopyPrefix), TempCopyPrefix,
+                           lstrlenA(TempCopyPrefix)) == CSTR_EQUAL
+            && DirExists(temp + name))
+            folders.push_back(temp + name);
+    return folders;
+}
+
 std::vector<std::string> TempCopies()
 {
     std::vector<std::string> copies;
-    std::string folder = TempFolder();
-    for (const std::string &name : FilesIn(folder.substr(0, folder.size() - 1)))
-        if (IsTempCopyName(name.c_str()))
-            copies.push_back(folder + name);
+    for (const std::string &folder : TempCopyFolders())
+        if (FileExists(folder + "\\" + TempCopyFile))
+            copies.push_back(folder + "\\" + TempCopyFile);
     return copies;
+}
+
+void RemoveTempCopies()
+{
+    for (const std::string &copy : TempCopies()) {
+        std::string folder = copy.substr(0, copy.rfind('\\'));
+        SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(copy.c_str());
+        DeleteFileA((folder + "\\" + TempCopyRecord).c_str());
+        RemoveDirectoryA(folder.c_str());
+    }
 }
 
 static const char SessionManager[] = "System\\CurrentControlSet\\Control\\Session Manager";
@@ -160,10 +179,7 @@ RestartListsKept::~RestartListsKept()
     else
         WriteBytes(WininitPath(), Wininit);
     WaitForTempCopies();
-    for (const std::string &copy : TempCopies()) {
-        SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(copy.c_str());
-    }
+    RemoveTempCopies();
 }
 
 void UninstallGuiTest::SetUp()
@@ -179,10 +195,16 @@ void UninstallGuiTest::SetUp()
 void UninstallGuiTest::TearDown()
 {
     GuiTest::TearDown();
-    SetReportedVersion("", "Uninstal.exe");
+    ReportUninstallerVersion("");
     delete Restart;
     ResetMachine();
     DeleteTree(Scratch);
+}
+
+void UninstallGuiTest::ReportUninstallerVersion(const std::string &version)
+{
+    SetReportedVersion(version, UninstallerFile);
+    SetReportedVersion(version, TempCopyFile);
 }
 
 int UninstallGuiTest::Finish(SetupRun &run)
@@ -213,6 +235,9 @@ void UninstallGuiTest::ExpectCopyScheduled(bool windows95)
 {
     std::vector<std::string> copies = TempCopies();
     ASSERT_EQ(copies.size(), 1u) << "one copy in the temporary folder, kept until the restart";
+    std::string folder = copies[0].substr(0, copies[0].rfind('\\'));
+    EXPECT_EQ(TempCopyFolders(), std::vector<std::string>{ folder });
+    EXPECT_EQ(FilesIn(folder), std::vector<std::string>{ TempCopyFile }) << "the record goes with the run";
     char shortPath[MAX_PATH] = "";
     GetShortPathNameA(copies[0].c_str(), shortPath, sizeof shortPath);
     std::vector<std::string> pending = Added(PendingBefore, PendingDeletions());
@@ -221,8 +246,10 @@ void UninstallGuiTest::ExpectCopyScheduled(bool windows95)
         EXPECT_EQ(lines, std::vector<std::string>{ "NUL=" + std::string(shortPath) });
         EXPECT_EQ(pending, std::vector<std::string>());
     } else {
-        ASSERT_EQ(pending.size(), 1u);
+        // The file first: the folder can only go once it is empty.
+        ASSERT_EQ(pending.size(), 2u);
         EXPECT_EQ(lstrcmpiA(pending[0].c_str(), copies[0].c_str()), 0) << pending[0] << " " << copies[0];
+        EXPECT_EQ(lstrcmpiA(pending[1].c_str(), folder.c_str()), 0) << pending[1] << " " << folder;
         EXPECT_EQ(lines, std::vector<std::string>());
     }
 }

@@ -29,8 +29,14 @@ void Press(const MessageBoxSeen &box, int button);
 // Waits until no copy of the uninstaller runs from the temporary folder.
 // False when one still runs after the timeout.
 bool WaitForTempCopies(DWORD timeout = 20000);
-// Copies of the uninstaller in the temporary folder.
+// The folders of the temporary folder whose names start as the copies'
+// own folders do, whatever they hold.
+std::vector<std::string> TempCopyFolders();
+// Copies of the uninstaller in their folders in the temporary folder.
 std::vector<std::string> TempCopies();
+// Removes every copy in the temporary folder with its record and its
+// folder; a folder that holds anything else stays.
+void RemoveTempCopies();
 // Files that Windows NT deletes at the next restart (PendingFileRenameOperations).
 std::vector<std::string> PendingDeletions();
 // The [rename] lines of wininit.ini, which the Windows 95 family reads at the restart.
@@ -63,9 +69,13 @@ protected:
     int Finish(SetupRun &run);
     // Nothing of the product is left: folder, registry, shortcuts.
     void ExpectProductGone();
-    // The one copy in the temporary folder is listed for removal at the
-    // restart, in wininit.ini on the Windows 95 family.
+    // The one copy in the temporary folder, alone in its folder, is listed
+    // for removal at the restart and then its folder, in wininit.ini on the
+    // Windows 95 family, which removes files only.
     void ExpectCopyScheduled(bool windows95 = false);
+    // The Windows version that the uninstaller and its temporary copy, a
+    // program of another name, are told; "" for Wine's own.
+    void ReportUninstallerVersion(const std::string &version);
 
 private:
     RestartListsKept *Restart = nullptr;

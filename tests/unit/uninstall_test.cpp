@@ -274,7 +274,7 @@ TEST_F(UninstallRunInProcess, RunsThatRemoveNothingShowOneBoxOfTheirKind)
             }
             EXPECT_EQ(FilesIn(Folder), before);
             EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, AppPathsEntryKey), c.Installed);
-            EXPECT_EQ(TempCopies(), std::vector<std::string>());
+            EXPECT_EQ(TempCopyFolders(), std::vector<std::string>());
         }
 }
 
@@ -322,5 +322,5 @@ TEST_F(UninstallRunInProcess, WhatCannotBeRemovedIsNamedAndTheRecordStays)
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, AppPathsEntryKey));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Brindlecast"));
-    EXPECT_EQ(TempCopies(), std::vector<std::string>());
+    EXPECT_EQ(TempCopyFolders(), std::vector<std::string>());
 }
