@@ -1,66 +1,58 @@
-// Makes the folder that holds the running program current, so its files go by bare names.
+// Finds the folder that holds the running setup program, where the product files lie.
 #include "state.h"
 
-// Ends the folder text at its last backslash; without any backslash the text
-// becomes empty. A drive root keeps its backslash: "C:" alone names drive
-// C's current folder, which need not be its root.
-static void CutAtLastBackslash(char *path)
-{
-    char *cut = LastBackslash(path);
-
-    if (!cut)
-        cut = path;
-    else if (cut == path + 2 && path[1] == ':')
-        cut++;
-    *cut = 0;
-}
-
-int EnterSetupFolder(void)
+// The program's path is asked for in a block grown by 256 bytes until it
+// fits; the folder is what comes before its last file name, backslash
+// included, so that a drive root stays "C:\" and never becomes "C:", which
+// would name the drive's current folder. A folder too deep for the paths of
+// its files is taken by its short form, which the platform may not have.
+UINT FindSetupFolder(char *folder)
 {
     SIZE_T size = 256;
-    HGLOBAL block;
-    char *path;
-    DWORD length;
-    int entered;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    char *path, *last;
+    UINT failure = 0;
 
-    SetupState.StepMessageId = IDS_NO_MEMORY;
-    block = GlobalAlloc(GMEM_MOVEABLE, size);
     if (!block)
-        return 0;
+        return IDS_NO_MEMORY;
     for (;;) {
         HGLOBAL grown;
 
-        SetupState.StepMessageId = IDS_NO_LOCK;
         path = (char *)GlobalLock(block);
         if (!path) {
-            GlobalFree(block);
-            return 0;
-        }
-        SetupState.StepMessageId = IDS_NO_SETUP_PATH;
-        length = GetModuleFileNameA(SetupState.Instance, path, size);
-        if (length == 0) {
-            GlobalUnlock(block);
-            GlobalFree(block);
-            return 0;
-        }
-        if (length < size)
+            failure = IDS_NO_LOCK;
             break;
-        // The path was cut to the block: grow it and ask again. The unlock
-        // is not looked at (a block no longer locked reports 0 there).
-        GlobalUnlock(block);
-        SetupState.StepMessageId = IDS_NO_MEMORY;
-        grown = GlobalReAlloc(block, size + 256, GMEM_MOVEABLE);
-        if (!grown) {
-            GlobalFree(block);
-            return 0;
         }
-        block = grown;
-        size += 256;
+        DWORD length = GetModuleFileNameA(SetupState.Instance, path, size);
+        if (length == 0) {
+            failure = IDS_NO_SETUP_PATH;
+        } else if (length < size) {
+            last = LastBackslash(path);
+            if (last) {
+                last[1] = 0;
+                if (last + 1 - path >= SETUP_FOLDER_ROOM)
+                    GetShortPathNameA(path, path, size);
+            }
+            if (!last || lstrlenA(path) >= SETUP_FOLDER_ROOM)
+                failure = IDS_NO_SET_FOLDER;
+            else
+                CopyText(folder, path);
+        } else {
+            // The path was cut to the block: grow it and ask again. The
+            // unlock is not looked at (a block no longer locked reports 0 there).
+            GlobalUnlock(block);
+            grown = GlobalReAlloc(block, size + 256, GMEM_MOVEABLE);
+            if (!grown) {
+                failure = IDS_NO_MEMORY;
+                break;
+            }
+            block = grown;
+            size += 256;
+            continue;
+        }
+        GlobalUnlock(block);
+        break;
     }
-    CutAtLastBackslash(path);
-    SetupState.StepMessageId = IDS_NO_SET_FOLDER;
-    entered = SetCurrentDirectoryA(path) != 0;
-    GlobalUnlock(block);
     GlobalFree(block);
-    return entered;
+    return failure;
 }

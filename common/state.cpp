@@ -17,13 +17,13 @@ char *InstallFolderPath(char *to, const char *name)
 }
 
 // A message may name a file at its %s (and would write a percent sign as %%).
-void ReportFailure(HWND owner)
+void ReportFailure(HWND owner, UINT message)
 {
     // wsprintfA writes at most 1024 characters: a full string-table entry
     // with the longest name fits, and the suffix always has its room.
     char format[256], text[1024 + sizeof ReportSuffix];
 
-    format[LoadStringA(SetupState.Instance, SetupState.StepMessageId, format, sizeof format)] = 0;
+    format[LoadStringA(SetupState.Instance, message, format, sizeof format)] = 0;
     CopyText(text + wsprintfA(text, format, SetupState.StepMessageInsert), ReportSuffix);
     MessageBoxA(owner, text, NULL, MB_ICONERROR);
 }

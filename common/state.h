@@ -31,7 +31,6 @@ struct SETUPSTATE {
     HGLOBAL AgreementText;
     DWORD AgreementSize;
     const char *StepMessageInsert;   // what a message with a %s names
-    BYTE StepMessageId;
     BYTE ShortcutChoice;
     char InstallPath[INSTALL_DIR_CHARS];
     LOGFONTA TitleFont;
@@ -42,7 +41,17 @@ extern SETUPSTATE SetupState;
 // A path inside the install folder, in a buffer of INSTALL_PATH_ROOM bytes.
 char *InstallFolderPath(char *to, const char *name);
 
-void ReportFailure(HWND owner);
-int EnterSetupFolder(void);
+// Shows the message of that number in an error box, its %s naming
+// StepMessageInsert.
+void ReportFailure(HWND owner, UINT message);
+// The setup folder with its trailing backslash, in SETUP_FOLDER_ROOM bytes:
+// with the longest shipped name after it (SETUP_NAME_CHARS), a path still
+// fits the MAX_PATH bytes the file calls take. A deeper folder goes by its
+// short form. Returns 0 when found, or the number of the message that says
+// what failed.
+#define SETUP_NAME_CHARS 12
+#define SETUP_PATH_ROOM MAX_PATH
+#define SETUP_FOLDER_ROOM (SETUP_PATH_ROOM - SETUP_NAME_CHARS)
+UINT FindSetupFolder(char *folder);
 
 #endif

@@ -4,7 +4,9 @@
 
 #include "../common/state.h"
 
-int CheckWindowsVersion(void);
+// 0 on Windows 95 and later and Windows NT 3.5 and later; records the
+// platform and its major version whatever it is.
+UINT CheckWindowsVersion(void);
 
 extern "C" void WINAPI RunSetup(void);
 

@@ -189,7 +189,9 @@ static int WriteAssociation(void)
     return 1;
 }
 
-int WriteRegistryEntries(void)
+UINT WriteRegistryEntries(void)
 {
-    return WriteMachineEntries() && WriteUserDefaults() && WriteAssociation();
+    if (!WriteMachineEntries() || !WriteUserDefaults() || !WriteAssociation())
+        return IDS_REGISTRY_FAILED;
+    return 0;
 }

@@ -3,7 +3,7 @@
 
 // RegisterClassA, not its extended form: Windows NT 3.5 has only this one,
 // and the small icon the extended form adds was never set.
-ATOM RegisterBackdropClass(void)
+UINT RegisterBackdropClass(void)
 {
     WNDCLASSA windowClass;
 
@@ -14,18 +14,15 @@ ATOM RegisterBackdropClass(void)
     windowClass.hInstance = SetupState.Instance;
     windowClass.lpszMenuName = NULL;
 
-    SetupState.StepMessageId = IDS_NO_ICON;
     windowClass.hIcon = LoadIconA(SetupState.Instance, MAKEINTRESOURCEA(IDI_SETUP));
     if (!windowClass.hIcon)
-        return 0;
-    SetupState.StepMessageId = IDS_NO_CURSOR;
+        return IDS_NO_ICON;
     windowClass.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
     if (!windowClass.hCursor)
-        return 0;
+        return IDS_NO_CURSOR;
     windowClass.hbrBackground = SetupState.BackdropBrush;
     windowClass.lpszClassName = SetupClassName;
-    SetupState.StepMessageId = IDS_NO_WINDOW_CLASS;
-    return RegisterClassA(&windowClass);
+    return RegisterClassA(&windowClass) ? 0 : IDS_NO_WINDOW_CLASS;
 }
 
 void PaintBackdrop(HWND window, HDC context)

@@ -6,7 +6,8 @@
 
 #define NAVY RGB(0, 0, 128)
 
-ATOM RegisterBackdropClass(void);
+// 0 when the class is registered, or the message of what failed.
+UINT RegisterBackdropClass(void);
 LRESULT CALLBACK BackdropWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void PaintBackdrop(HWND window, HDC context);
 

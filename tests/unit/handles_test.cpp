@@ -66,7 +66,7 @@ TEST_F(HandleBalance, RegistryStepClosesEveryKeyItOpened)
         }
         PrepareInstallState(folder, VER_PLATFORM_WIN32_NT, c.Major, SHORTCUT_NONE);
         KeyWatch keys;
-        EXPECT_EQ(WriteRegistryEntries(), 1);
+        EXPECT_EQ(WriteRegistryEntries(), 0u);
         ExpectBalanced(keys);
     }
     DeleteTree(folder);
@@ -84,7 +84,7 @@ TEST_F(HandleBalance, RegistryStepStoppedHalfwayClosesNothingItDidNotOpen)
         KeyWatch keys;
         keys.DenyName = denied;
         keys.DenyNth = 1;
-        EXPECT_EQ(WriteRegistryEntries(), 0);
+        EXPECT_EQ(WriteRegistryEntries(), (UINT)IDS_REGISTRY_FAILED);
         EXPECT_EQ(keys.Asked, 1);
         EXPECT_FALSE(keys.BadClose);
     }
@@ -149,13 +149,13 @@ TEST_F(HandleBalance, ShortcutGivesBackTheFolderListTheAllocatorAndTheLinkObject
         const char *Name;
         BYTE Choice;
         bool Blocked;   // a folder in the way of the shortcut makes the save fail
-        int Result;
+        UINT Failure;
         size_t Lists, Links;
     } cases[] = {
-        { "current user", SHORTCUT_CURRENT_USER, false, 1, 1, 1 },
-        { "all users", SHORTCUT_ALL_USERS, false, 1, 1, 1 },
-        { "save fails", SHORTCUT_CURRENT_USER, true, 0, 1, 1 },
-        { "no shortcut wanted", SHORTCUT_NONE, false, 1, 0, 0 },
+        { "current user", SHORTCUT_CURRENT_USER, false, 0, 1, 1 },
+        { "all users", SHORTCUT_ALL_USERS, false, 0, 1, 1 },
+        { "save fails", SHORTCUT_CURRENT_USER, true, IDS_REGISTRY_FAILED, 1, 1 },
+        { "no shortcut wanted", SHORTCUT_NONE, false, 0, 0, 0 },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Name);
@@ -166,7 +166,7 @@ TEST_F(HandleBalance, ShortcutGivesBackTheFolderListTheAllocatorAndTheLinkObject
         PrepareInstallState(folder, VER_PLATFORM_WIN32_NT, 5, c.Choice);
         {
             ShellWatch shell;
-            EXPECT_EQ(CreateStartMenuShortcut(NULL), c.Result);
+            EXPECT_EQ(CreateStartMenuShortcut(NULL), c.Failure);
             EXPECT_EQ(shell.Lists.size(), c.Lists);
             EXPECT_EQ(shell.Freed, shell.Lists) << "a folder item list was not freed";
             EXPECT_EQ(shell.AllocatorReferences, 0) << "the shell's allocator was not released";
@@ -186,8 +186,8 @@ TEST_F(HandleBalance, UninstallerStepsGiveBackWhatTheyTake)
 {
     std::string folder = StageMedia(Scratch + "\\Brindle Apps");
     PrepareInstallState(folder, VER_PLATFORM_WIN32_NT, 6, SHORTCUT_CURRENT_USER);
-    ASSERT_EQ(WriteRegistryEntries(), 1);
-    ASSERT_EQ(CreateStartMenuShortcut(NULL), 1);
+    ASSERT_EQ(WriteRegistryEntries(), 0u);
+    ASSERT_EQ(CreateStartMenuShortcut(NULL), 0u);
     ZeroMemory(&UninstallState, sizeof UninstallState);
     UninstallState.PlatformId = VER_PLATFORM_WIN32_NT;
     UninstallState.MajorVersion = 6;

@@ -40,7 +40,8 @@ protected:
     // shortcut file is anywhere.
     void ExpectFailsWithoutShortcut()
     {
-        EXPECT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 0);
+        ASSERT_EQ(WriteRegistryEntries(), 0u);
+        EXPECT_EQ(CreateStartMenuShortcut(NULL), (UINT)IDS_REGISTRY_FAILED);
         EXPECT_TRUE(ReadRegValue(HKEY_LOCAL_MACHINE, AppPathsEntryKey, "Path").Found);
         EXPECT_TRUE(ReadRegValue(HKEY_CLASSES_ROOT, OpenCommandKey, NULL).Found);
         EXPECT_FALSE(FileExists(ShortcutPath(CSIDL_STARTMENU)));
@@ -62,7 +63,7 @@ TEST_F(ShortcutStage, SavedInTheChosenStartMenuWithTargetFolderAndDescription)
         SCOPED_TRACE(c.Name);
         ResetMachine();
         PrepareInstallState(Folder, VER_PLATFORM_WIN32_NT, 5, c.Choice);
-        ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
+        ASSERT_EQ((!WriteRegistryEntries() && !CreateStartMenuShortcut(NULL)), 1);
 
         EXPECT_FALSE(FileExists(ShortcutPath(c.Other)));
         EXPECT_FALSE(FileExists(StartMenuFolder(c.Folder) + "\\Programs\\Brindlecast.lnk"));
@@ -83,7 +84,7 @@ TEST_F(ShortcutStage, SavedInTheChosenStartMenuWithTargetFolderAndDescription)
 TEST_F(ShortcutStage, NoneWantedWritesNoFile)
 {
     SetupState.ShortcutChoice = SHORTCUT_NONE;
-    EXPECT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
+    EXPECT_EQ((!WriteRegistryEntries() && !CreateStartMenuShortcut(NULL)), 1);
     EXPECT_FALSE(FileExists(ShortcutPath(CSIDL_STARTMENU)));
     EXPECT_FALSE(FileExists(ShortcutPath(CSIDL_COMMON_STARTMENU)));
 }
@@ -91,7 +92,7 @@ TEST_F(ShortcutStage, NoneWantedWritesNoFile)
 TEST_F(ShortcutStage, OverwritesAnExistingShortcut)
 {
     WriteBytes(ShortcutPath(CSIDL_STARTMENU), "not a shortcut");
-    ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
+    ASSERT_EQ((!WriteRegistryEntries() && !CreateStartMenuShortcut(NULL)), 1);
     ShortcutInfo link = ReadShortcut(CSIDL_STARTMENU);
     ASSERT_TRUE(link.Found);
     EXPECT_EQ(link.Target, Folder + "\\Tessel.exe");
