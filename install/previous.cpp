@@ -81,37 +81,28 @@ static void RemoveOldFolder(HWND owner, const char *oldPath)
 
 void RemovePreviousInstall(HWND owner)
 {
-    // Microsoft, Windows, CurrentVersion, App Paths and the program's entry.
-    HKEY software, maker, keys[CURRENT_VERSION_DEPTH + 2];
+    // SOFTWARE and the maker, then Microsoft, Windows, CurrentVersion, App
+    // Paths and the program's entry.
+    HKEY keys[2 + CURRENT_VERSION_DEPTH + 2];
     char oldPath[MAX_PATH + 1];
     DWORD size = MAX_PATH;
-    int opened;
+    int opened = 0;
 
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, MachineSoftwareKey, 0, KEY_CREATE_SUB_KEY, &software) != ERROR_SUCCESS)
-        return;
     // Only the maker key's existence counts.
-    if (RegOpenKeyExA(software, MakerName, 0, KEY_ENUMERATE_SUB_KEYS, &maker) != ERROR_SUCCESS) {
-        RegCloseKey(software);
-        return;
-    }
-    RegCloseKey(maker);
-    opened = OpenKeyChain(software, CurrentVersionChain, CURRENT_VERSION_DEPTH, KEY_ENUMERATE_SUB_KEYS, keys);
-    if (opened == CURRENT_VERSION_DEPTH
-        && RegOpenKeyExA(keys[opened - 1], AppPathsKey, 0, KEY_ENUMERATE_SUB_KEYS, &keys[opened]) == ERROR_SUCCESS)
-        opened++;
-    if (opened == CURRENT_VERSION_DEPTH + 1
-        && RegOpenKeyExA(keys[opened - 1], ProgramFile, 0, KEY_QUERY_VALUE, &keys[opened]) == ERROR_SUCCESS) {
-        opened++;
-        if (RegQueryValueExA(keys[opened - 1], AppPathValue, NULL, NULL, (BYTE *)oldPath, &size) == ERROR_SUCCESS) {
-            // The value may have been stored without its terminator.
-            oldPath[size] = 0;
-            // Only a folder given from its drive's root is an installation of
-            // this setup: a relative one, or a drive letter and colon alone,
-            // would be read against whatever folder happens to be current.
-            if (HasDrivePrefix(oldPath))
-                RemoveOldFolder(owner, oldPath);
-        }
+    if (OpenKey(HKEY_LOCAL_MACHINE, MachineSoftwareKey, KEY_CREATE_SUB_KEY, keys, &opened)
+        && OpenKey(keys[0], MakerName, KEY_ENUMERATE_SUB_KEYS, keys, &opened))
+        opened += OpenKeyChain(keys[0], CurrentVersionChain, CURRENT_VERSION_DEPTH, KEY_ENUMERATE_SUB_KEYS, keys + 2);
+    if (opened == 2 + CURRENT_VERSION_DEPTH
+        && OpenKey(keys[opened - 1], AppPathsKey, KEY_ENUMERATE_SUB_KEYS, keys, &opened)
+        && OpenKey(keys[opened - 1], ProgramFile, KEY_QUERY_VALUE, keys, &opened)
+        && RegQueryValueExA(keys[opened - 1], AppPathValue, NULL, NULL, (BYTE *)oldPath, &size) == ERROR_SUCCESS) {
+        // The value may have been stored without its terminator.
+        oldPath[size] = 0;
+        // Only a folder given from its drive's root is an installation of
+        // this setup: a relative one, or a drive letter and colon alone,
+        // would be read against whatever folder happens to be current.
+        if (HasDrivePrefix(oldPath))
+            RemoveOldFolder(owner, oldPath);
     }
     CloseKeys(keys, opened);
-    RegCloseKey(software);
 }

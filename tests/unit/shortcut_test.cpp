@@ -5,6 +5,7 @@
 #include "install/install.h"
 #include "support/binding_fault.h"
 #include "support/fault.h"
+#include "support/handles.h"
 #include "support/installation.h"
 #include "support/sandbox.h"
 #include "support/setupstate.h"
@@ -158,6 +159,39 @@ TEST_F(ShortcutStage, MissingLinkObjectFailsAndStopsTheComponentSystem)
         ExpectFailsWithoutShortcut();
     }
     EXPECT_TRUE(ComponentSystemStopped());
+}
+
+// Each call of the link object that can fail fails the step, and on every
+// one the link object and its file interface are released and the
+// component system is stopped again.
+TEST_F(ShortcutStage, EveryFailingLinkCallReleasesTheLinkAndStopsTheComponentSystem)
+{
+    const struct {
+        const char *Name;
+        LinkCall Call;
+    } cases[] = {
+        { "no file interface", LINK_FILE_INTERFACE },
+        { "target refused", LINK_SET_PATH },
+        { "working folder refused", LINK_SET_WORKING_DIRECTORY },
+        { "description refused", LINK_SET_DESCRIPTION },
+        { "save fails", LINK_SAVE },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Name);
+        ResetMachine();
+        PrepareInstallState(Folder, VER_PLATFORM_WIN32_NT, 5, SHORTCUT_CURRENT_USER);
+        {
+            ShellWatch shell;
+            LinkFault fault(c.Call);
+            EXPECT_EQ(CreateStartMenuShortcut(NULL), (UINT)IDS_REGISTRY_FAILED);
+            EXPECT_EQ(fault.Failed, 1);
+            ASSERT_EQ(shell.Links.size(), 1u);
+            for (ULONG left : shell.LinkReferencesLeft())
+                EXPECT_EQ(left, 0u) << "the link object or its file interface was not released";
+        }
+        EXPECT_TRUE(ComponentSystemStopped());
+        EXPECT_FALSE(FileExists(ShortcutPath(CSIDL_STARTMENU)));
+    }
 }
 
 // A folder in the way of the shortcut's name makes the link object's Save fail for real.
