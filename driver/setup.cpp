@@ -56,20 +56,19 @@ static int WalkPages(void)
 
 static UINT Install(const char *setupFolder)
 {
-    HWND owner = SetupState.BackdropWindow;
+    HWND owner = SetupState.BackdropWindow, progress;
     UINT failure;
 
     RemovePreviousInstall(owner);
-    SetupState.ProgressWindow = CreateDialogParamA(SetupState.Instance, MAKEINTRESOURCEA(IDD_PROGRESS), owner,
-                                                   ProgressPanel, 0);
+    progress = CreateDialogParamA(SetupState.Instance, MAKEINTRESOURCEA(IDD_PROGRESS), owner, ProgressPanel, 0);
     SetCursor(LoadCursorA(NULL, (LPCSTR)IDC_WAIT));
-    SetStatusText(SetupState.ProgressWindow, IDC_STATUS_COPY, IDS_COPYING);
+    SetStatusText(progress, IDC_STATUS_COPY, IDS_COPYING);
     if ((failure = CopyProductFiles(setupFolder)) != 0)
         return failure;
-    SetStatusText(SetupState.ProgressWindow, IDC_STATUS_REGISTRY, IDS_UPDATING_REGISTRY);
+    SetStatusText(progress, IDC_STATUS_REGISTRY, IDS_UPDATING_REGISTRY);
     if ((failure = WriteRegistryEntries()) != 0 || (failure = CreateStartMenuShortcut(owner)) != 0)
         return failure;
-    DestroyWindow(SetupState.ProgressWindow);
+    DestroyWindow(progress);
     SetFocus(owner);
     ShowPage(IDD_FINISH, FinishPage);
     return 0;

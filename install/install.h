@@ -2,7 +2,7 @@
 #ifndef INSTALL_H
 #define INSTALL_H
 
-#include "../common/state.h"
+#include "../setup/state.h"
 #include "../common/keys.h"
 #include "../common/productfiles.h"
 #include "../common/folders.h"

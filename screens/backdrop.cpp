@@ -1,6 +1,8 @@
 // The full-screen navy backdrop with the setup title drawn near its top-left corner.
 #include "screens.h"
 
+static LRESULT CALLBACK BackdropWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 // RegisterClassA, not its extended form: Windows NT 3.5 has only this one,
 // and the small icon the extended form adds was never set.
 UINT RegisterBackdropClass(void)
@@ -25,7 +27,7 @@ UINT RegisterBackdropClass(void)
     return RegisterClassA(&windowClass) ? 0 : IDS_NO_WINDOW_CLASS;
 }
 
-void PaintBackdrop(HWND window, HDC context)
+static void PaintBackdrop(HWND window, HDC context)
 {
     HGDIOBJ previous = SelectObject(context, SetupState.BackdropBrush);
     RECT client;
@@ -45,6 +47,13 @@ static const struct { COLORREF Colour; int X, Y; } TitlePasses[] = {
     { RGB(192, 0, 0), 20, -20 },
 };
 
+// Bold italic Helvetica-like, half an inch high in the logical units below.
+static const LOGFONTA TitleFont = {
+    -50, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, ANSI_CHARSET,
+    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+    VARIABLE_PITCH | FF_SWISS, ""
+};
+
 static void PaintTitle(HWND window)
 {
     PAINTSTRUCT paint;
@@ -55,7 +64,7 @@ static void PaintTitle(HWND window)
 
     SetBkMode(context, TRANSPARENT);
     SetMapMode(context, MM_LOENGLISH);
-    font = CreateFontIndirectA(&SetupState.TitleFont);
+    font = CreateFontIndirectA(&TitleFont);
     previous = SelectObject(context, font);
     for (pass = 0; pass < sizeof TitlePasses / sizeof TitlePasses[0]; pass++) {
         SetTextColor(context, TitlePasses[pass].Colour);
@@ -66,7 +75,7 @@ static void PaintTitle(HWND window)
     EndPaint(window, &paint);
 }
 
-LRESULT CALLBACK BackdropWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+static LRESULT CALLBACK BackdropWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_ERASEBKGND:

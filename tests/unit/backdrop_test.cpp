@@ -129,7 +129,7 @@ TEST_F(BackdropTest, ErasingFillsTheClientAreaWithNavyItself)
     Canvas untouched(120, 90);
     HBRUSH brush = SetupState.BackdropBrush;
     SetupState.BackdropBrush = NULL;
-    PaintBackdrop(backdrop, untouched.Context);
+    SendMessageA(backdrop, WM_ERASEBKGND, (WPARAM)untouched.Context, 0);
     SetupState.BackdropBrush = brush;
     EXPECT_EQ(untouched.CountOther(RGB(255, 255, 255)), 0);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include "install/install.h"
 #include "support/fault.h"
+#include "support/generated.h"
 #include "support/messages.h"
 #include "support/sandbox.h"
 #include "support/setupstate.h"
@@ -131,7 +132,8 @@ TEST_F(FolderTest, EnteringAMissingFolderOrAFileGivesTheErrorsTheValidationTells
 // past MAX_PATH, and the user gets a validation message, not a crash.
 TEST_F(FolderTest, FoldersPastMaxPathGetAValidationMessage)
 {
-    const LOGFONTA font = SetupState.TitleFont;
+    StateGuard guard;   // nothing written past the install folder
+    guard.Allow(SetupState.InstallPath, sizeof SetupState.InstallPath);
     std::string longParent = Scratch + "\\Apps\\" + std::string(250, 'p');
     ASSERT_TRUE(CreateDeepFolder(longParent));
     struct { std::string Typed; int Message; } cases[] = {
@@ -145,7 +147,7 @@ TEST_F(FolderTest, FoldersPastMaxPathGetAValidationMessage)
         EXPECT_EQ(Typed(c.Typed), (UINT)c.Message);
         EXPECT_EQ(std::string(SetupState.InstallPath), c.Typed);
     }
-    EXPECT_EQ(memcmp(&font, &SetupState.TitleFont, sizeof font), 0);
+    EXPECT_EQ(guard.Damage(), "");
     EXPECT_FALSE(DirExists(Scratch + "\\Apps\\" + std::string(519 - Scratch.size() - 6, 'n')));
 }
 
@@ -239,7 +241,8 @@ TEST_F(DefaultFolderTest, TheProductFolderGoesBelowTheProgramFilesFolder)
 // terminator in the 520-byte folder; one more falls back.
 TEST_F(DefaultFolderTest, AValuePastTheRoomLeftForTheProductFolderFallsBack)
 {
-    const LOGFONTA font = SetupState.TitleFont;
+    StateGuard guard;   // nothing written past the install folder
+    guard.Allow(SetupState.InstallPath, sizeof SetupState.InstallPath);
     std::string folder = "D:\\" + std::string(503, 'f');   // 506 characters
     Store(REG_SZ, folder + '\0');
     EXPECT_EQ(Proposed(), folder + "\\Brindlecast");
@@ -250,5 +253,5 @@ TEST_F(DefaultFolderTest, AValuePastTheRoomLeftForTheProductFolderFallsBack)
     EXPECT_EQ(strlen(SetupState.InstallPath), 519u);
     Store(REG_BINARY, folder + "gh");
     EXPECT_EQ(Proposed(), "C:\\Brindlecast");
-    EXPECT_EQ(memcmp(&font, &SetupState.TitleFont, sizeof font), 0);
+    EXPECT_EQ(guard.Damage(), "");
 }

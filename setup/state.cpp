@@ -1,13 +1,7 @@
 // The run's state record and the one way a failure is shown.
 #include "state.h"
 
-SETUPSTATE SetupState = {
-    .TitleFont = {
-        -50, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, ANSI_CHARSET,
-        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-        VARIABLE_PITCH | FF_SWISS, ""
-    }
-};
+SETUPSTATE SetupState;
 
 static const char ReportSuffix[] = "\r\rSee the readme.txt file for additional help.";
 
