@@ -18,11 +18,11 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 faults=$top/tools/faults.txt
 keep=0
-target=()
+only=()
 while [ $# -gt 0 ]; do
   case $1 in
     -f) faults=$(cd "$(dirname "$2")" && pwd)/$(basename "$2"); shift 2 ;;
-    -t) target=(--target "$2"); shift 2 ;;
+    -t) only=(--target "$2"); shift 2 ;;
     -k) keep=1; shift ;;
     --) shift; break ;;
     *) echo "usage: tools/mutate.sh [-f FAULTS] [-t TARGET] [-k] [-- CTEST-ARGS...]" >&2; exit 2 ;;
@@ -89,7 +89,7 @@ while IFS=$'\t' read -r file from to || [ -n "$file" ]; do
     echo "[$count] SKIPPED, the text is not in the file exactly once: $label"; continue
   fi
   printf '%s' "${original/"$from"/"$to"}" >"$target"
-  if ! cmake --build "$build" -j"$(nproc)" "${target[@]}" >"$log" 2>&1; then
+  if ! cmake --build "$build" -j"$(nproc)" "${only[@]}" >"$log" 2>&1; then
     echo "[$count] DOES NOT BUILD: $label"
   else
     failing=$(run_tests "$@")
