@@ -71,6 +71,16 @@ int ReadSwitch(const char **at, SWITCHTEXT *found)
     return SWITCH_READ;
 }
 
+int SwitchGiven(const char *arguments, const char *name)
+{
+    SWITCHTEXT found;
+
+    while (ReadSwitch(&arguments, &found) == SWITCH_READ)
+        if (!found.Value && SwitchIs(&found, name))
+            return 1;
+    return 0;
+}
+
 int SwitchIs(const SWITCHTEXT *found, const char *name)
 {
     int i;

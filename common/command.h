@@ -21,6 +21,9 @@ const char *CommandArguments(void);
 // Reads the switch at *at, after any blanks, and moves *at past it. A
 // malformed switch keeps its name, when it has one, and its Rest.
 int ReadSwitch(const char **at, SWITCHTEXT *found);
+// Whether a switch of that name, without a value, comes before anything
+// malformed: a quiet run is quiet even when the rest cannot be read.
+int SwitchGiven(const char *arguments, const char *name);
 // Whether the switch is the one named, in any case.
 int SwitchIs(const SWITCHTEXT *found, const char *name);
 // The value of a switch that takes the rest of the line: everything after

@@ -4,13 +4,18 @@
 #include "log.h"
 #include <stdarg.h>
 
-static HANDLE LogFile = INVALID_HANDLE_VALUE;
+// 0 without a log: zero-initialised, it costs the programs no data section.
+static HANDLE LogFile;
 
 int OpenLog(const char *path)
 {
-    LogFile = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, NULL);
-    return LogFile != INVALID_HANDLE_VALUE;
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+
+    CloseLog();
+    if (file != INVALID_HANDLE_VALUE)
+        LogFile = file;
+    return LogFile != 0;
 }
 
 void LogLine(const char *format, ...)
@@ -23,7 +28,7 @@ void LogLine(const char *format, ...)
     va_list insert;
     int length;
 
-    if (LogFile == INVALID_HANDLE_VALUE)
+    if (!LogFile)
         return;
     GetLocalTime(&now);
     length = wsprintfA(line, "%04u-%02u-%02u %02u:%02u:%02u ", now.wYear, now.wMonth, now.wDay, now.wHour,
@@ -31,6 +36,10 @@ void LogLine(const char *format, ...)
     va_start(insert, format);
     length += wvsprintfA(line + length, format, insert);
     va_end(insert);
+    // One line per event, whatever the texts inserted hold.
+    for (int i = 0; i < length; i++)
+        if (line[i] == '\r' || line[i] == '\n')
+            line[i] = ' ';
     line[length++] = '\r';
     line[length++] = '\n';
     SetFilePointer(LogFile, 0, NULL, FILE_END);
@@ -39,7 +48,7 @@ void LogLine(const char *format, ...)
 
 void CloseLog(void)
 {
-    if (LogFile != INVALID_HANDLE_VALUE)
+    if (LogFile)
         CloseHandle(LogFile);
-    LogFile = INVALID_HANDLE_VALUE;
+    LogFile = 0;
 }

@@ -1,6 +1,7 @@
 // The product's files on disk: the read-only attribute dropped, and their removal from a folder.
 #include "productfiles.h"
 #include "state.h"
+#include "log.h"
 
 void ClearReadOnly(const char *path)
 {
@@ -17,9 +18,13 @@ void ClearReadOnly(const char *path)
 void DeleteProductFiles(const char *folder)
 {
     char path[INSTALL_PATH_ROOM];
+    DWORD error;
 
     for (const char *file : ProductFiles) {
         ClearReadOnly(JoinPath(path, folder, file));
-        DeleteFileA(path);
+        if (DeleteFileA(path))
+            LogLine("Deleted %s", path);
+        else if ((error = GetLastError()) != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+            LogLine("Not deleted: %s (error %lu)", path, error);
     }
 }
