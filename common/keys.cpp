@@ -15,6 +15,14 @@ int OpenKeyChain(HKEY root, const char *const *names, int count, REGSAM access, 
     return opened;
 }
 
+int OpenKey(HKEY parent, const char *name, REGSAM access, HKEY *keys, int *opened)
+{
+    if (RegOpenKeyExA(parent, name, 0, access, &keys[*opened]) != ERROR_SUCCESS)
+        return 0;
+    ++*opened;
+    return 1;
+}
+
 void CloseKeys(HKEY *keys, int count)
 {
     while (count > 0)

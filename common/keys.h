@@ -10,6 +10,9 @@
 // returns how many opened (all of them when it returns count).
 int OpenKeyChain(HKEY root, const char *const *names, int count, REGSAM access, HKEY *keys);
 void CloseKeys(HKEY *keys, int count);
+// Opens one key into keys[*opened] and counts it: a step that opens its keys
+// this way closes all it opened, on every path, with one CloseKeys(keys, *opened).
+int OpenKey(HKEY parent, const char *name, REGSAM access, HKEY *keys, int *opened);
 
 // The root and the path below it of a key of the machine's file
 // associations (the extension or the file type) on that platform and major

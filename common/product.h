@@ -26,7 +26,6 @@ inline constexpr const char *ProductFiles[] = {
     LicenseFile, "Order.txt", ProgramFile, "Tessel.hlp", "Tessel.cnt", UninstallerFile,
     "Readme.txt", "Log.txt", "Tessel.gid", "Tessel.fts",
 };
-#define PRODUCT_FILE_COUNT ((int)ARRAY_LENGTH(ProductFiles))
 #define COPIED_FILE_COUNT 7    // the first seven are shipped; the last three are only ever deleted
 inline constexpr char SettingsPattern[] = "*.tsl";
 inline constexpr char ShortcutFile[] = PRODUCT ".lnk";

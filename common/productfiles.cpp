@@ -1,6 +1,7 @@
 // The product's files on disk: the read-only attribute dropped, and their removal from a folder.
 #include "productfiles.h"
-#include "state.h"
+#include "product.h"
+#include "text.h"
 #include "log.h"
 
 void ClearReadOnly(const char *path)
@@ -17,7 +18,8 @@ void ClearReadOnly(const char *path)
 
 void DeleteProductFiles(const char *folder)
 {
-    char path[INSTALL_PATH_ROOM];
+    // A folder of up to MAX_PATH characters, a backslash and a product file's name.
+    char path[2 * MAX_PATH + 1];
     DWORD error;
 
     for (const char *file : ProductFiles) {

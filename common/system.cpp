@@ -3,6 +3,8 @@
 #include "text.h"
 #include <shlobj.h>
 
+// Loaded when first needed and never freed: the shortcut's link object
+// lives in it.
 static const char ShellDll[] = "shell32.dll";
 
 // DLLs that system code (the theme engine, the shell, COM, the security and
@@ -21,6 +23,8 @@ typedef BOOL(WINAPI *PathFromIDListCall)(LPCITEMIDLIST, LPSTR);
 typedef HRESULT(WINAPI *GetMallocCall)(IMalloc **);
 typedef void(WINAPI *ChangeNotifyCall)(LONG, UINT, LPCVOID, LPCVOID);
 
+// Loads a DLL (a bare file name) from the system folder, never from the
+// program's folder; its own dependencies are looked for there first too.
 HMODULE LoadSystemLibrary(const char *name)
 {
     char path[2 * MAX_PATH];
@@ -63,7 +67,7 @@ void HardenDllSearch(void)
         LoadSystemLibrary(name);
 }
 
-// The shell stays loaded once found: the shortcut's link object lives in it.
+// A function of the shell, or none when the shell could not be loaded.
 static FARPROC ShellFunction(HMODULE shell, const char *name)
 {
     return shell ? GetProcAddress(shell, name) : NULL;

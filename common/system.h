@@ -5,10 +5,6 @@
 
 #include <windows.h>
 
-// Loads a DLL (a bare file name) from the system folder, never from the
-// program's folder; its own dependencies are looked for there first too.
-HMODULE LoadSystemLibrary(const char *name);
-
 // Called first thing in an entry point: no system error boxes for a missing
 // DLL, and no DLL that system code loads by name is taken from the program's
 // folder, where a downloaded setup program may have company.

@@ -16,7 +16,9 @@ char *LastBackslash(char *text);
 void DropTrailingBackslash(char *text);
 // Removes leading and trailing spaces and tabs in place.
 void TrimBlanks(char *text);
-// A folder, a backslash and a name, whatever the folder ends in; returns to.
+// A folder, a backslash and a name; returns to. The backslash is added
+// whatever the folder ends in: a drive root gets two in a row, which the file
+// calls read as one, and an empty name leaves the folder's own trailing one.
 char *JoinPath(char *to, const char *folder, const char *name);
 
 #endif

@@ -1,7 +1,7 @@
 // The start-up check of the Windows version.
 #include "driver.h"
 
-int CheckWindowsVersion(void)
+UINT CheckWindowsVersion(void)
 {
     OSVERSIONINFOA version;
     DWORD minor = 0;
@@ -14,11 +14,9 @@ int CheckWindowsVersion(void)
     }
     // NT reports 3.1 as minor 10, 3.5 as 50 and 3.51 as 51.
     if (SetupState.PlatformId == VER_PLATFORM_WIN32_WINDOWS)
-        return 1;
+        return 0;
     if (SetupState.PlatformId == VER_PLATFORM_WIN32_NT
         && (SetupState.MajorVersion > 3 || (SetupState.MajorVersion == 3 && minor >= 50)))
-        return 1;
-    SetupState.StepMessageId = IDS_BAD_WINDOWS;
-    ReportFailure(SetupState.BackdropWindow);
-    return 0;
+        return 0;
+    return IDS_BAD_WINDOWS;
 }

@@ -2,9 +2,11 @@
 #ifndef DRIVER_H
 #define DRIVER_H
 
-#include "../common/state.h"
+#include "../setup/state.h"
 
-int CheckWindowsVersion(void);
+// 0 on Windows 95 and later and Windows NT 3.5 and later; records the
+// platform and its major version whatever it is.
+UINT CheckWindowsVersion(void);
 
 extern "C" void WINAPI RunSetup(void);
 

@@ -6,22 +6,23 @@
 
 // Every start-up failure here is reported with no owner: the backdrop does
 // not exist until the last step.
-static int ShowBackdrop(void)
+static UINT ShowBackdrop(void)
 {
+    UINT failure;
+
     SetupState.Instance = GetModuleHandleA(NULL);
     if (!SetupState.Instance)
-        return 0;
+        return IDS_NO_MODULE_HANDLE;
     SetupState.BackdropBrush = CreateSolidBrush(NAVY);
-    if (!RegisterBackdropClass())
-        return 0;
-    SetupState.StepMessageId = IDS_NO_WINDOW;
+    if ((failure = RegisterBackdropClass()) != 0)
+        return failure;
     SetupState.BackdropWindow = CreateWindowExA(0, SetupClassName, SetupTitle, WS_POPUP, 0, 0, 640, 480,
                                                 NULL, NULL, SetupState.Instance, NULL);
     if (!SetupState.BackdropWindow)
-        return 0;
+        return IDS_NO_WINDOW;
     ShowWindow(SetupState.BackdropWindow, SW_SHOWMAXIMIZED);
     UpdateWindow(SetupState.BackdropWindow);
-    return 1;
+    return 0;
 }
 
 static INT_PTR ShowPage(int page, DLGPROC procedure)
@@ -53,52 +54,60 @@ static int WalkPages(void)
     return 1;
 }
 
-static int Install(void)
+static UINT Install(const char *setupFolder)
 {
-    HWND owner = SetupState.BackdropWindow;
+    HWND owner = SetupState.BackdropWindow, progress;
+    UINT failure;
 
     RemovePreviousInstall(owner);
-    SetupState.ProgressWindow = CreateDialogParamA(SetupState.Instance, MAKEINTRESOURCEA(IDD_PROGRESS), owner,
-                                                   ProgressPanel, 0);
+    progress = CreateDialogParamA(SetupState.Instance, MAKEINTRESOURCEA(IDD_PROGRESS), owner, ProgressPanel, 0);
     SetCursor(LoadCursorA(NULL, (LPCSTR)IDC_WAIT));
-    SetStatusText(SetupState.ProgressWindow, IDC_STATUS_COPY, IDS_COPYING);
-    if (!CopyProductFiles())
-        return 0;
-    SetStatusText(SetupState.ProgressWindow, IDC_STATUS_REGISTRY, IDS_UPDATING_REGISTRY);
-    // Whichever failed, the registry or the shortcut, the user hears of the registry.
-    SetupState.StepMessageId = IDS_REGISTRY_FAILED;
-    if (!WriteRegistryEntries() || !CreateStartMenuShortcut(owner))
-        return 0;
-    DestroyWindow(SetupState.ProgressWindow);
+    SetStatusText(progress, IDC_STATUS_COPY, IDS_COPYING);
+    if ((failure = CopyProductFiles(setupFolder)) != 0)
+        return failure;
+    SetStatusText(progress, IDC_STATUS_REGISTRY, IDS_UPDATING_REGISTRY);
+    if ((failure = WriteRegistryEntries()) != 0 || (failure = CreateStartMenuShortcut(owner)) != 0)
+        return failure;
+    DestroyWindow(progress);
     SetFocus(owner);
     ShowPage(IDD_FINISH, FinishPage);
-    return 1;
+    return 0;
+}
+
+// The whole run after the DLL search is safe; returns 0 when it ended as the
+// user chose, or the message of the step that failed.
+static UINT Run(void)
+{
+    char setupFolder[SETUP_FOLDER_ROOM];
+    UINT failure = ShowBackdrop();
+
+    if (!failure)
+        failure = CheckWindowsVersion();
+    if (!failure)
+        failure = FindSetupFolder(setupFolder);
+    if (!failure)
+        failure = LoadAgreementText(setupFolder);
+    if (!failure && WalkPages())
+        failure = Install(setupFolder);
+    return failure;
 }
 
 extern "C" void WINAPI RunSetup(void)
 {
     char local[LOCAL_REDIRECT_ROOM];
-    int loaded = 0, ok;
+    UINT failure;
 
     HardenDllSearch();
     // Before anything else: with it, Windows may load another DLL in place
     // of any the program names, even by full path.
-    if ((SetupState.StepMessageInsert = LocalRedirection(local)) != 0) {
-        SetupState.StepMessageId = IDS_LOCAL_REDIRECT;
-        ReportFailure(NULL);
-        ExitProcess(1);
-    }
-    SetupState.StepMessageId = IDS_NO_MODULE_HANDLE;
-    ok = ShowBackdrop();
-    // The version check reports its own refusal.
-    if (ok && CheckWindowsVersion()) {
-        ok = loaded = LoadAgreementText();
-        if (ok && WalkPages())
-            ok = Install();
-    }
-    if (!ok)
-        ReportFailure(SetupState.BackdropWindow);
-    if (loaded)
+    if ((SetupState.StepMessageInsert = LocalRedirection(local)) != 0)
+        failure = IDS_LOCAL_REDIRECT;
+    else
+        failure = Run();
+    // The one place a failure is shown: owned by the backdrop once it exists.
+    if (failure)
+        ReportFailure(SetupState.BackdropWindow, failure);
+    if (SetupState.AgreementText)
         GlobalFree(SetupState.AgreementText);
     DeleteObject(SetupState.BackdropBrush);
     ExitProcess(1);

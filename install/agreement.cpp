@@ -9,53 +9,45 @@ static DWORD ByteSum(const BYTE *bytes, DWORD size)
     return sum;
 }
 
-static int DropAgreement(void)
+// The text is kept, unlocked, only when the whole file was read and adds up;
+// on any failure no block is left and AgreementText stays empty.
+UINT LoadAgreementText(const char *setupFolder)
 {
-    GlobalUnlock(SetupState.AgreementText);
-    GlobalFree(SetupState.AgreementText);
-    return 0;
-}
-
-int LoadAgreementText(void)
-{
+    char path[SETUP_PATH_ROOM];
     HANDLE file;
+    HGLOBAL block;
     DWORD size, read = 0;
     BYTE *text;
     BOOL readOk;
+    UINT failure = 0;
 
-    if (!EnterSetupFolder())
-        return 0;
-    SetupState.StepMessageId = IDS_BAD_AGREEMENT;
-    file = CreateFileA(LicenseFile, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+    CopyText(CopyText(path, setupFolder), LicenseFile);
+    file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                        FILE_ATTRIBUTE_READONLY | FILE_FLAG_SEQUENTIAL_SCAN, NULL);
     if (file == INVALID_HANDLE_VALUE)
-        return 0;
+        return IDS_BAD_AGREEMENT;
     size = GetFileSize(file, NULL);
-    if (size == INVALID_FILE_SIZE || size > AGREEMENT_MAX) {
-        CloseHandle(file);
-        return 0;
+    block = NULL;
+    text = NULL;
+    if (size == INVALID_FILE_SIZE || size > AGREEMENT_MAX)
+        failure = IDS_BAD_AGREEMENT;
+    else if (!(block = GlobalAlloc(GMEM_MOVEABLE, size + 1)) || !(text = (BYTE *)GlobalLock(block)))
+        failure = IDS_NO_MEMORY;
+    else {
+        text[size] = 0;
+        readOk = ReadFile(file, text, size, &read, NULL);
+        if (!readOk || read < size || ByteSum(text, size) != AGREEMENT_SUM)
+            failure = IDS_BAD_AGREEMENT;
     }
-    SetupState.AgreementSize = size;
-
-    SetupState.StepMessageId = IDS_NO_MEMORY;
-    SetupState.AgreementText = GlobalAlloc(GMEM_MOVEABLE, size + 1);
-    if (!SetupState.AgreementText) {
-        CloseHandle(file);
-        return 0;
-    }
-    text = (BYTE *)GlobalLock(SetupState.AgreementText);
-    if (!text) {
-        GlobalFree(SetupState.AgreementText);
-        CloseHandle(file);
-        return 0;
-    }
-    text[size] = 0;
-
-    SetupState.StepMessageId = IDS_BAD_AGREEMENT;
-    readOk = ReadFile(file, text, size, &read, NULL);
     CloseHandle(file);
-    if (!readOk || read < size || ByteSum(text, size) != AGREEMENT_SUM)
-        return DropAgreement();
-    GlobalUnlock(SetupState.AgreementText);
-    return 1;
+    if (text)
+        GlobalUnlock(block);
+    if (failure) {
+        if (block)
+            GlobalFree(block);
+        return failure;
+    }
+    SetupState.AgreementText = block;
+    SetupState.AgreementSize = size;
+    return 0;
 }

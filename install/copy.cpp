@@ -8,6 +8,20 @@ static const char ZoneStream[] = ":Zone.Identifier";
 static const DWORD CopiedAttributes =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
+// Every shipped name fits the room a setup folder's path leaves for it.
+static constexpr bool ShippedNamesFit(void)
+{
+    for (int i = 0; i < COPIED_FILE_COUNT; i++) {
+        int length = 0;
+        while (ProductFiles[i][length])
+            length++;
+        if (length > SETUP_NAME_CHARS)
+            return false;
+    }
+    return true;
+}
+static_assert(ShippedNamesFit(), "a shipped name is longer than the setup folder's paths take");
+
 // Static, so that the frames stay well below a page.
 static BYTE CopyBlock[8192];
 
@@ -50,19 +64,18 @@ static int CopyData(HANDLE from, HANDLE to, SHA256HASH *hash)
 // copy. The copy gets the source's times and attributes, as from CopyFileA,
 // but its data alone: no other stream, so no download mark. A copy that
 // fails or differs from the record is deleted.
-static int CopyCheckedFile(const char *file, char *target)
+static UINT CopyCheckedFile(const char *source, const char *file, char *target)
 {
     HANDLE from, to = INVALID_HANDLE_VALUE;
     DWORD attributes;
     FILETIME created, accessed, written;
     SHA256HASH hash;
-    int copied = 0;
+    UINT failure = IDS_COPY_FAILED;
 
-    SetupState.StepMessageId = IDS_COPY_FAILED;
-    from = CreateFileA(file, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    from = CreateFileA(source, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     if (from == INVALID_HANDLE_VALUE)
-        return 0;
-    attributes = GetFileAttributesA(file);
+        return IDS_COPY_FAILED;
+    attributes = GetFileAttributesA(source);
     if (attributes != INVALID_FILE_ATTRIBUTES && GetFileTime(from, &created, &accessed, &written)) {
         attributes &= CopiedAttributes;
         to = CreateFileA(target, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, attributes ? attributes : FILE_ATTRIBUTE_NORMAL,
@@ -70,41 +83,41 @@ static int CopyCheckedFile(const char *file, char *target)
     }
     if (to != INVALID_HANDLE_VALUE) {
         if (CopyData(from, to, &hash)) {
-            if (MatchesRecord(&hash, file)) {
-                copied = SetFileTime(to, &created, &accessed, &written) != 0;
-            } else {
-                SetupState.StepMessageId = IDS_DAMAGED_FILE;
+            if (!MatchesRecord(&hash, file)) {
+                failure = IDS_DAMAGED_FILE;
                 SetupState.StepMessageInsert = file;
+            } else if (SetFileTime(to, &created, &accessed, &written)) {
+                failure = 0;
             }
         }
         CloseHandle(to);
         // A copy taken from read-only media carries that attribute, and the
         // next installation could neither replace nor delete it.
         ClearReadOnly(target);
-        if (!copied)
+        if (failure)
             DeleteFileA(target);
     }
     CloseHandle(from);
-    if (!copied)
-        return 0;
+    if (failure)
+        return failure;
     // A file overwritten in place keeps the streams it had. The path has
     // room: it was made for names of up to MAX_PATH characters.
     if (SetupState.PlatformId == VER_PLATFORM_WIN32_NT) {
         AppendText(target, ZoneStream);
         DeleteFileA(target);
     }
-    return 1;
+    return 0;
 }
 
-int CopyProductFiles(void)
+UINT CopyProductFiles(const char *setupFolder)
 {
-    char target[INSTALL_PATH_ROOM];
+    char source[SETUP_PATH_ROOM], target[INSTALL_PATH_ROOM];
+    UINT failure;
 
-    if (!EnterSetupFolder())
-        return 0;
-    // The source is the bare name in the setup folder, which is current.
-    for (int i = 0; i < COPIED_FILE_COUNT; i++)
-        if (!CopyCheckedFile(ProductFiles[i], InstallFolderPath(target, ProductFiles[i])))
-            return 0;
-    return 1;
+    for (int i = 0; i < COPIED_FILE_COUNT; i++) {
+        CopyText(CopyText(source, setupFolder), ProductFiles[i]);
+        if ((failure = CopyCheckedFile(source, ProductFiles[i], InstallFolderPath(target, ProductFiles[i]))) != 0)
+            return failure;
+    }
+    return 0;
 }

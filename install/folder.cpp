@@ -29,12 +29,6 @@ void DefaultInstallDir(void)
         CopyText(SetupState.InstallPath, FallbackInstallDir);
 }
 
-static int Refuse(HWND owner)
-{
-    ReportFailure(owner);
-    return 0;
-}
-
 // Makes the parent current: the path up to and including its last backslash.
 static BOOL EnterParent(char *lastBackslash)
 {
@@ -47,41 +41,35 @@ static BOOL EnterParent(char *lastBackslash)
     return entered;
 }
 
-int PrepareInstallDir(HWND owner)
+UINT PrepareInstallDir(void)
 {
     char *path = SetupState.InstallPath;
     char *last;
 
-    SetupState.StepMessageId = IDS_BAD_DRIVE;
     if (!HasDrivePrefix(path))
-        return Refuse(owner);
+        return IDS_BAD_DRIVE;
     if (path[3] == 0)
-        return 1;   // a drive root is taken as it is
+        return 0;   // a drive root is taken as it is
     DropTrailingBackslash(path);
 
     // Both tests step by characters: the trail byte of a double-byte
     // character may be 0x5C and is no backslash.
     last = LastBackslash(path);
-    SetupState.StepMessageId = IDS_DOUBLE_BACKSLASH;
     if (*CharPrevA(path, last) == '\\')
-        return Refuse(owner);
+        return IDS_DOUBLE_BACKSLASH;
 
-    SetupState.StepMessageId = IDS_NO_PARENT_DIR;
     if (!EnterParent(last))
-        return Refuse(owner);
+        return IDS_NO_PARENT_DIR;
     if (SetCurrentDirectoryA(path))
-        return 1;
-    SetupState.StepMessageId = IDS_NO_ACCESS_DIR;
+        return 0;
     if (GetLastError() != ERROR_FILE_NOT_FOUND)
-        return Refuse(owner);
-    SetupState.StepMessageId = IDS_NO_PARENT_DIR;
+        return IDS_NO_ACCESS_DIR;
     if (!EnterParent(last))
-        return Refuse(owner);
+        return IDS_NO_PARENT_DIR;
     // Made by the whole path, the very text every later step uses: by its
     // name alone, a name such as "/Tool" (the platform takes "/" for a
     // separator too) would be made in the drive's root instead.
-    SetupState.StepMessageId = IDS_NO_CREATE_DIR;
     if (!CreateDirectoryA(path, NULL))
-        return Refuse(owner);
-    return 1;
+        return IDS_NO_CREATE_DIR;
+    return 0;
 }

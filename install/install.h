@@ -2,7 +2,7 @@
 #ifndef INSTALL_H
 #define INSTALL_H
 
-#include "../common/state.h"
+#include "../setup/state.h"
 #include "../common/keys.h"
 #include "../common/productfiles.h"
 #include "../common/folders.h"
@@ -16,14 +16,19 @@ struct SHIPPEDDIGEST {
 };
 extern const SHIPPEDDIGEST ShippedDigests[COPIED_FILE_COUNT];
 
-int LoadAgreementText(void);
+// Each step that can fail returns 0 when done, or the number of the message
+// that says what failed; the caller shows it.
+UINT LoadAgreementText(const char *setupFolder);
 
 void DefaultInstallDir(void);
-int PrepareInstallDir(HWND owner);
+// Checks the typed InstallPath and creates the folder when it is missing.
+UINT PrepareInstallDir(void);
 
+// Never fails: what goes wrong is said in boxes of its own, and the setup goes on.
 void RemovePreviousInstall(HWND owner);
-int CopyProductFiles(void);
-int WriteRegistryEntries(void);
-int CreateStartMenuShortcut(HWND owner);
+UINT CopyProductFiles(const char *setupFolder);
+// Any failure of the registry or the shortcut is the registry's message.
+UINT WriteRegistryEntries(void);
+UINT CreateStartMenuShortcut(HWND owner);
 
 #endif

@@ -7,23 +7,38 @@ static const char MoveQuestion[] =
 static const char MoveFailed[] =
     "Setup could not move one or more settings files to the new Brindlecast installation folder! "
     "Setup will continue.";
+// The old folder is read from the registry into MAX_PATH + 1 bytes; a path
+// inside it has room for a backslash and the longest name the platform allows.
+#define OLD_PATH_ROOM (MAX_PATH + 1 + 1 + MAX_PATH)
+
 static const char RemoveFailed[] =
     "Setup could not remove a previous version's folder, possibly because it is not empty! "
     "Setup will continue.";
 
-// The old folder is current; the settings files go to the new one.
-static void MoveSettingsFiles(HWND owner)
+// A settings file in the old folder by its full path. The file calls take
+// MAX_PATH bytes for the file they act on (more only for a destination): a
+// path past that names the file by its short name, when it has one.
+static const char *SettingsSource(char *to, const char *oldPath, const WIN32_FIND_DATAA *found)
+{
+    JoinPath(to, oldPath, found->cFileName);
+    if (lstrlenA(to) >= MAX_PATH && found->cAlternateFileName[0])
+        JoinPath(to, oldPath, found->cAlternateFileName);
+    return to;
+}
+
+// The settings files of the old folder go to the new one, each by its full path.
+static void MoveSettingsFiles(HWND owner, const char *oldPath)
 {
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(SettingsPattern, &found);
-    char target[INSTALL_PATH_ROOM];
+    char source[OLD_PATH_ROOM], target[INSTALL_PATH_ROOM];
+    HANDLE search = FindFirstFileA(JoinPath(source, oldPath, SettingsPattern), &found);
     int moved = 1;
 
     if (search == INVALID_HANDLE_VALUE)
         return;
     if (MessageBoxA(owner, MoveQuestion, SetupTitle, MB_YESNO | MB_ICONQUESTION) == IDYES) {
         do
-            moved = MoveFileA(found.cFileName, InstallFolderPath(target, found.cFileName));
+            moved = MoveFileA(SettingsSource(source, oldPath, &found), InstallFolderPath(target, found.cFileName));
         while (moved && FindNextFileA(search, &found));
         if (!moved || GetLastError() != ERROR_NO_MORE_FILES)
             MessageBoxA(owner, MoveFailed, SetupTitle, MB_ICONERROR);
@@ -46,15 +61,18 @@ static void RemoveOldFolder(HWND owner, const char *oldPath)
     // its terminator, in other case, by its short name): its settings files
     // stay where they are and the folder is never removed.
     int same = SameFolder(oldPath, SetupState.InstallPath);
+    DWORD attributes = GetFileAttributesA(oldPath);
 
     if (!same) {
-        if (!SetCurrentDirectoryA(oldPath))
-            return;   // gone already: nothing to remove
-        MoveSettingsFiles(owner);
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return;   // gone already, or no folder: nothing to remove
+        MoveSettingsFiles(owner, oldPath);
     }
     if (!IsSetupFolder(oldPath))
         DeleteProductFiles(oldPath);
     if (!same) {
+        // No folder can be removed while it is a process's current folder,
+        // this one's included, wherever the setup was started from.
         SetCurrentDirectoryA(SetupState.InstallPath);
         if (!RemoveDirectoryA(oldPath))
             MessageBoxA(owner, RemoveFailed, SetupTitle, MB_ICONERROR);
@@ -63,37 +81,28 @@ static void RemoveOldFolder(HWND owner, const char *oldPath)
 
 void RemovePreviousInstall(HWND owner)
 {
-    // Microsoft, Windows, CurrentVersion, App Paths and the program's entry.
-    HKEY software, maker, keys[CURRENT_VERSION_DEPTH + 2];
+    // SOFTWARE and the maker, then Microsoft, Windows, CurrentVersion, App
+    // Paths and the program's entry.
+    HKEY keys[2 + CURRENT_VERSION_DEPTH + 2];
     char oldPath[MAX_PATH + 1];
     DWORD size = MAX_PATH;
-    int opened;
+    int opened = 0;
 
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, MachineSoftwareKey, 0, KEY_CREATE_SUB_KEY, &software) != ERROR_SUCCESS)
-        return;
     // Only the maker key's existence counts.
-    if (RegOpenKeyExA(software, MakerName, 0, KEY_ENUMERATE_SUB_KEYS, &maker) != ERROR_SUCCESS) {
-        RegCloseKey(software);
-        return;
-    }
-    RegCloseKey(maker);
-    opened = OpenKeyChain(software, CurrentVersionChain, CURRENT_VERSION_DEPTH, KEY_ENUMERATE_SUB_KEYS, keys);
-    if (opened == CURRENT_VERSION_DEPTH
-        && RegOpenKeyExA(keys[opened - 1], AppPathsKey, 0, KEY_ENUMERATE_SUB_KEYS, &keys[opened]) == ERROR_SUCCESS)
-        opened++;
-    if (opened == CURRENT_VERSION_DEPTH + 1
-        && RegOpenKeyExA(keys[opened - 1], ProgramFile, 0, KEY_QUERY_VALUE, &keys[opened]) == ERROR_SUCCESS) {
-        opened++;
-        if (RegQueryValueExA(keys[opened - 1], AppPathValue, NULL, NULL, (BYTE *)oldPath, &size) == ERROR_SUCCESS) {
-            // The value may have been stored without its terminator.
-            oldPath[size] = 0;
-            // Only a folder given from its drive's root is an installation of
-            // this setup: a relative one, or a drive letter and colon alone,
-            // would be read against whatever folder happens to be current.
-            if (HasDrivePrefix(oldPath))
-                RemoveOldFolder(owner, oldPath);
-        }
+    if (OpenKey(HKEY_LOCAL_MACHINE, MachineSoftwareKey, KEY_CREATE_SUB_KEY, keys, &opened)
+        && OpenKey(keys[0], MakerName, KEY_ENUMERATE_SUB_KEYS, keys, &opened))
+        opened += OpenKeyChain(keys[0], CurrentVersionChain, CURRENT_VERSION_DEPTH, KEY_ENUMERATE_SUB_KEYS, keys + 2);
+    if (opened == 2 + CURRENT_VERSION_DEPTH
+        && OpenKey(keys[opened - 1], AppPathsKey, KEY_ENUMERATE_SUB_KEYS, keys, &opened)
+        && OpenKey(keys[opened - 1], ProgramFile, KEY_QUERY_VALUE, keys, &opened)
+        && RegQueryValueExA(keys[opened - 1], AppPathValue, NULL, NULL, (BYTE *)oldPath, &size) == ERROR_SUCCESS) {
+        // The value may have been stored without its terminator.
+        oldPath[size] = 0;
+        // Only a folder given from its drive's root is an installation of
+        // this setup: a relative one, or a drive letter and colon alone,
+        // would be read against whatever folder happens to be current.
+        if (HasDrivePrefix(oldPath))
+            RemoveOldFolder(owner, oldPath);
     }
     CloseKeys(keys, opened);
-    RegCloseKey(software);
 }

@@ -3,10 +3,15 @@
 #include "install.h"
 #include "../common/system.h"
 
-static int CreateKey(HKEY parent, const char *name, REGSAM access, HKEY *key)
+// Creates (or opens) a key into keys[*opened] and counts it, as OpenKey
+// does: every writer closes what it opened at its one exit.
+static int CreateKey(HKEY parent, const char *name, REGSAM access, HKEY *keys, int *opened)
 {
-    return RegCreateKeyExA(parent, name, 0, NULL, REG_OPTION_NON_VOLATILE, access, NULL, key, NULL)
-           == ERROR_SUCCESS;
+    if (RegCreateKeyExA(parent, name, 0, NULL, REG_OPTION_NON_VOLATILE, access, NULL, &keys[*opened], NULL)
+        != ERROR_SUCCESS)
+        return 0;
+    ++*opened;
+    return 1;
 }
 
 // Strings are stored with exactly one terminating zero.
@@ -55,141 +60,143 @@ static void RemoveVersionKeys(HKEY product)
 
 static int WriteVersionKeys(HKEY software)
 {
-    HKEY maker, product, version;
+    // The maker, the product as created, the product opened to remove older
+    // versions, then the version.
+    HKEY versionChain[4];
+    int opened = 0, written;
 
-    if (!CreateKey(software, MakerName, KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS, &maker)
-        || !CreateKey(maker, ProductName, KEY_READ, &product))
-        return 0;
-    RegCloseKey(product);
-    if (RegOpenKeyExA(maker, ProductName, 0,
-                      DELETE | READ_CONTROL | KEY_NOTIFY | KEY_ENUMERATE_SUB_KEYS | KEY_SET_VALUE | KEY_QUERY_VALUE,
-                      &product) != ERROR_SUCCESS)
-        return 0;
-    RemoveVersionKeys(product);
-    if (!CreateKey(product, VersionName, KEY_CREATE_SUB_KEY, &version))
-        return 0;
-    RegCloseKey(version);
-    RegCloseKey(product);
-    RegCloseKey(maker);
-    return 1;
+    written = CreateKey(software, MakerName, KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS, versionChain, &opened)
+              && CreateKey(versionChain[0], ProductName, KEY_READ, versionChain, &opened)
+              && OpenKey(versionChain[0], ProductName,
+                         DELETE | READ_CONTROL | KEY_NOTIFY | KEY_ENUMERATE_SUB_KEYS | KEY_SET_VALUE | KEY_QUERY_VALUE,
+                         versionChain, &opened);
+    if (written) {
+        RemoveVersionKeys(versionChain[2]);
+        written = CreateKey(versionChain[2], VersionName, KEY_CREATE_SUB_KEY, versionChain, &opened);
+    }
+    CloseKeys(versionChain, opened);
+    return written;
 }
 
 static int WriteAppPath(HKEY currentVersion)
 {
     char program[INSTALL_PATH_ROOM];
-    HKEY appPaths, entry;
+    HKEY appPath[2];   // App Paths, the program's entry
+    int opened = 0, written;
 
-    if (RegOpenKeyExA(currentVersion, AppPathsKey, 0, KEY_CREATE_SUB_KEY, &appPaths) != ERROR_SUCCESS
-        || !CreateKey(appPaths, ProgramFile, KEY_SET_VALUE, &entry)
-        || !SetString(entry, AppPathValue, SetupState.InstallPath)
-        || !SetString(entry, NULL, InstallFolderPath(program, ProgramFile)))
-        return 0;
-    RegCloseKey(entry);
-    RegCloseKey(appPaths);
-    return 1;
+    written = OpenKey(currentVersion, AppPathsKey, KEY_CREATE_SUB_KEY, appPath, &opened)
+              && CreateKey(appPath[0], ProgramFile, KEY_SET_VALUE, appPath, &opened)
+              && SetString(appPath[1], AppPathValue, SetupState.InstallPath)
+              && SetString(appPath[1], NULL, InstallFolderPath(program, ProgramFile));
+    CloseKeys(appPath, opened);
+    return written;
 }
 
 static int WriteUninstallEntry(HKEY currentVersion)
 {
     char command[COMMAND_ROOM], program[INSTALL_PATH_ROOM];
-    HKEY uninstall, entry;
+    HKEY entry[2];   // Uninstall, the product's entry
+    int opened = 0, written;
 
-    if (!CreateKey(currentVersion, UninstallKey, KEY_CREATE_SUB_KEY, &uninstall)
-        || !CreateKey(uninstall, ProductName, KEY_SET_VALUE, &entry)
-        || !SetString(entry, DisplayNameValue, ProductName)
-        || !SetString(entry, UninstallStringValue, QuotedCommand(command, UninstallerFile, "")))
-        return 0;
-    // What the list of installed programs and package tools read besides.
-    // The entry works without them, so a failed write does not stop the setup.
-    SetString(entry, DisplayVersionValue, VersionName);
-    SetString(entry, PublisherValue, MakerName);
-    SetString(entry, DisplayIconValue, InstallFolderPath(program, ProgramFile));
-    SetString(entry, InstallLocationValue, SetupState.InstallPath);
-    for (const char *name : NoChangeValues)
-        SetDword(entry, name, 1);
-    SetString(entry, QuietUninstallStringValue, QuotedCommand(command, UninstallerFile, QuietUninstallTail));
-    RegCloseKey(entry);
-    RegCloseKey(uninstall);
-    return 1;
+    written = CreateKey(currentVersion, UninstallKey, KEY_CREATE_SUB_KEY, entry, &opened)
+              && CreateKey(entry[0], ProductName, KEY_SET_VALUE, entry, &opened)
+              && SetString(entry[1], DisplayNameValue, ProductName)
+              && SetString(entry[1], UninstallStringValue, QuotedCommand(command, UninstallerFile, ""));
+    if (written) {
+        // What the list of installed programs and package tools read besides.
+        // The entry works without them, so a failed write does not stop the setup.
+        SetString(entry[1], DisplayVersionValue, VersionName);
+        SetString(entry[1], PublisherValue, MakerName);
+        SetString(entry[1], DisplayIconValue, InstallFolderPath(program, ProgramFile));
+        SetString(entry[1], InstallLocationValue, SetupState.InstallPath);
+        for (const char *name : NoChangeValues)
+            SetDword(entry[1], name, 1);
+        SetString(entry[1], QuietUninstallStringValue, QuotedCommand(command, UninstallerFile, QuietUninstallTail));
+    }
+    CloseKeys(entry, opened);
+    return written;
 }
 
 static int WriteMachineEntries(void)
 {
-    HKEY software, keys[CURRENT_VERSION_DEPTH];
+    // SOFTWARE, then Microsoft, Windows and CurrentVersion.
+    HKEY machine[1 + CURRENT_VERSION_DEPTH];
+    int opened = 0, written;
 
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, MachineSoftwareKey, 0, KEY_CREATE_SUB_KEY, &software) != ERROR_SUCCESS
-        || !WriteVersionKeys(software)
-        || OpenKeyChain(software, CurrentVersionChain, CURRENT_VERSION_DEPTH - 1, KEY_ENUMERATE_SUB_KEYS, keys)
-               != CURRENT_VERSION_DEPTH - 1
-        || OpenKeyChain(keys[CURRENT_VERSION_DEPTH - 2], CurrentVersionChain + CURRENT_VERSION_DEPTH - 1, 1,
-                        KEY_ENUMERATE_SUB_KEYS | KEY_CREATE_SUB_KEY, keys + CURRENT_VERSION_DEPTH - 1) != 1
-        || !WriteAppPath(keys[CURRENT_VERSION_DEPTH - 1]))
-        return 0;
-    // NT before 4.0 has no list of programs to uninstall.
-    if (!(SetupState.PlatformId == VER_PLATFORM_WIN32_NT && SetupState.MajorVersion < 4)
-        && !WriteUninstallEntry(keys[CURRENT_VERSION_DEPTH - 1]))
-        return 0;
-    CloseKeys(keys, CURRENT_VERSION_DEPTH);
-    RegCloseKey(software);
-    return 1;
+    if (OpenKey(HKEY_LOCAL_MACHINE, MachineSoftwareKey, KEY_CREATE_SUB_KEY, machine, &opened)
+        && WriteVersionKeys(machine[0]))
+        opened += OpenKeyChain(machine[0], CurrentVersionChain, CURRENT_VERSION_DEPTH - 1, KEY_ENUMERATE_SUB_KEYS,
+                               machine + 1);
+    written = opened == CURRENT_VERSION_DEPTH
+              && OpenKey(machine[opened - 1], CurrentVersionChain[CURRENT_VERSION_DEPTH - 1],
+                         KEY_ENUMERATE_SUB_KEYS | KEY_CREATE_SUB_KEY, machine, &opened)
+              && WriteAppPath(machine[CURRENT_VERSION_DEPTH])
+              // NT before 4.0 has no list of programs to uninstall.
+              && ((SetupState.PlatformId == VER_PLATFORM_WIN32_NT && SetupState.MajorVersion < 4)
+                  || WriteUninstallEntry(machine[CURRENT_VERSION_DEPTH]));
+    CloseKeys(machine, opened);
+    return written;
 }
 
 // A user's own window position survives a reinstallation; a pair that is
 // not whole is reset as a whole.
 static int WriteUserDefaults(void)
 {
-    HKEY keys[4];
+    HKEY settings[4];   // Software, the maker, the product, Settings
     DWORD type;
-    int whole = 1;
+    int opened = 0, whole = 1, written;
 
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, UserSoftwareKey, 0, KEY_CREATE_SUB_KEY, &keys[0]) != ERROR_SUCCESS
-        || !CreateKey(keys[0], MakerName, KEY_CREATE_SUB_KEY, &keys[1])
-        || !CreateKey(keys[1], ProductName, KEY_CREATE_SUB_KEY, &keys[2])
-        || !CreateKey(keys[2], SettingsKey, KEY_QUERY_VALUE | KEY_SET_VALUE, &keys[3]))
-        return 0;
-    for (const char *name : WindowPositionValues)
-        if (RegQueryValueExA(keys[3], name, NULL, &type, NULL, NULL) != ERROR_SUCCESS || type != REG_DWORD)
-            whole = 0;
-    if (!whole)
+    written = OpenKey(HKEY_CURRENT_USER, UserSoftwareKey, KEY_CREATE_SUB_KEY, settings, &opened)
+              && CreateKey(settings[0], MakerName, KEY_CREATE_SUB_KEY, settings, &opened)
+              && CreateKey(settings[1], ProductName, KEY_CREATE_SUB_KEY, settings, &opened)
+              && CreateKey(settings[2], SettingsKey, KEY_QUERY_VALUE | KEY_SET_VALUE, settings, &opened);
+    if (written) {
         for (const char *name : WindowPositionValues)
-            SetDword(keys[3], name, 0);
-    CloseKeys(keys, 4);
-    return 1;
+            if (RegQueryValueExA(settings[3], name, NULL, &type, NULL, NULL) != ERROR_SUCCESS || type != REG_DWORD)
+                whole = 0;
+        if (!whole)
+            for (const char *name : WindowPositionValues)
+                SetDword(settings[3], name, 0);
+    }
+    CloseKeys(settings, opened);
+    return written;
 }
 
+// The extension names the file type; the type's description, icon and open
+// command are written below it. Only the keys' creation can fail the stage.
 static int WriteAssociation(void)
 {
     char program[INSTALL_PATH_ROOM], command[COMMAND_ROOM], path[ASSOCIATION_KEY_ROOM];
-    HKEY extension, type, icon, keys[OPEN_COMMAND_DEPTH];
+    // The extension, the file type, its icon, then shell, open and command below the type.
+    HKEY association[3 + OPEN_COMMAND_DEPTH];
     HKEY root = AssociationKey(SetupState.PlatformId, SetupState.MajorVersion, SettingsExtension, path);
+    int opened = 0, written;
 
-    if (!CreateKey(root, path, KEY_WRITE, &extension))
-        return 0;
-    SetString(extension, NULL, ProductName);
-    RegCloseKey(extension);
-
-    AssociationKey(SetupState.PlatformId, SetupState.MajorVersion, ProductName, path);
-    if (!CreateKey(root, path, KEY_WRITE, &type))
-        return 0;
-    SetString(type, NULL, FileTypeDescription);
-    if (!CreateKey(type, DefaultIconKey, KEY_WRITE, &icon))
-        return 0;
-    SetString(icon, NULL, InstallFolderPath(program, ProgramFile));
-    RegCloseKey(icon);
-
-    if (!CreateKey(type, OpenCommandChain[0], KEY_CREATE_SUB_KEY, &keys[0])
-        || !CreateKey(keys[0], OpenCommandChain[1], KEY_CREATE_SUB_KEY, &keys[1])
-        || !CreateKey(keys[1], OpenCommandChain[2], KEY_WRITE, &keys[2]))
-        return 0;
-    SetString(keys[2], NULL, QuotedCommand(command, ProgramFile, OpenCommandTail));
-    CloseKeys(keys, OPEN_COMMAND_DEPTH);
-    RegCloseKey(type);
+    if (CreateKey(root, path, KEY_WRITE, association, &opened)) {
+        SetString(association[0], NULL, ProductName);
+        AssociationKey(SetupState.PlatformId, SetupState.MajorVersion, ProductName, path);
+        if (CreateKey(root, path, KEY_WRITE, association, &opened)) {
+            SetString(association[1], NULL, FileTypeDescription);
+            if (CreateKey(association[1], DefaultIconKey, KEY_WRITE, association, &opened))
+                SetString(association[2], NULL, InstallFolderPath(program, ProgramFile));
+        }
+    }
+    written = opened == 3
+              && CreateKey(association[1], OpenCommandChain[0], KEY_CREATE_SUB_KEY, association, &opened)
+              && CreateKey(association[3], OpenCommandChain[1], KEY_CREATE_SUB_KEY, association, &opened)
+              && CreateKey(association[4], OpenCommandChain[2], KEY_WRITE, association, &opened);
+    if (written)
+        SetString(association[5], NULL, QuotedCommand(command, ProgramFile, OpenCommandTail));
+    CloseKeys(association, opened);
     // Let the shell show the new association without a restart.
-    NotifyAssociationsChanged();
-    return 1;
+    if (written)
+        NotifyAssociationsChanged();
+    return written;
 }
 
-int WriteRegistryEntries(void)
+UINT WriteRegistryEntries(void)
 {
-    return WriteMachineEntries() && WriteUserDefaults() && WriteAssociation();
+    if (!WriteMachineEntries() || !WriteUserDefaults() || !WriteAssociation())
+        return IDS_REGISTRY_FAILED;
+    return 0;
 }

@@ -33,21 +33,22 @@ static int SaveShortcut(const char *menuPath)
     return saved;
 }
 
-int CreateStartMenuShortcut(HWND owner)
+// Every failure here is told as the registry's: the user hears of one step.
+UINT CreateStartMenuShortcut(HWND owner)
 {
     char menuPath[MAX_PATH];
     int saved;
 
     if (SetupState.ShortcutChoice == SHORTCUT_NONE)
-        return 1;
+        return 0;
     if (!FindSpecialFolder(owner,
                            SetupState.ShortcutChoice == SHORTCUT_ALL_USERS ? CSIDL_COMMON_STARTMENU : CSIDL_STARTMENU,
                            menuPath))
-        return 0;
+        return IDS_REGISTRY_FAILED;
     // A component system that was already started on this thread counts as a failure.
     if (CoInitialize(NULL) != S_OK)
-        return 0;
+        return IDS_REGISTRY_FAILED;
     saved = SaveShortcut(menuPath);
     CoUninitialize();
-    return saved;
+    return saved ? 0 : IDS_REGISTRY_FAILED;
 }

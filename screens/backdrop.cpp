@@ -1,9 +1,11 @@
 // The full-screen navy backdrop with the setup title drawn near its top-left corner.
 #include "screens.h"
 
+static LRESULT CALLBACK BackdropWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 // RegisterClassA, not its extended form: Windows NT 3.5 has only this one,
 // and the small icon the extended form adds was never set.
-ATOM RegisterBackdropClass(void)
+UINT RegisterBackdropClass(void)
 {
     WNDCLASSA windowClass;
 
@@ -14,21 +16,18 @@ ATOM RegisterBackdropClass(void)
     windowClass.hInstance = SetupState.Instance;
     windowClass.lpszMenuName = NULL;
 
-    SetupState.StepMessageId = IDS_NO_ICON;
     windowClass.hIcon = LoadIconA(SetupState.Instance, MAKEINTRESOURCEA(IDI_SETUP));
     if (!windowClass.hIcon)
-        return 0;
-    SetupState.StepMessageId = IDS_NO_CURSOR;
+        return IDS_NO_ICON;
     windowClass.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
     if (!windowClass.hCursor)
-        return 0;
+        return IDS_NO_CURSOR;
     windowClass.hbrBackground = SetupState.BackdropBrush;
     windowClass.lpszClassName = SetupClassName;
-    SetupState.StepMessageId = IDS_NO_WINDOW_CLASS;
-    return RegisterClassA(&windowClass);
+    return RegisterClassA(&windowClass) ? 0 : IDS_NO_WINDOW_CLASS;
 }
 
-void PaintBackdrop(HWND window, HDC context)
+static void PaintBackdrop(HWND window, HDC context)
 {
     HGDIOBJ previous = SelectObject(context, SetupState.BackdropBrush);
     RECT client;
@@ -48,6 +47,13 @@ static const struct { COLORREF Colour; int X, Y; } TitlePasses[] = {
     { RGB(192, 0, 0), 20, -20 },
 };
 
+// Bold italic Helvetica-like, half an inch high in the logical units below.
+static const LOGFONTA TitleFont = {
+    -50, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, ANSI_CHARSET,
+    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+    VARIABLE_PITCH | FF_SWISS, ""
+};
+
 static void PaintTitle(HWND window)
 {
     PAINTSTRUCT paint;
@@ -58,7 +64,7 @@ static void PaintTitle(HWND window)
 
     SetBkMode(context, TRANSPARENT);
     SetMapMode(context, MM_LOENGLISH);
-    font = CreateFontIndirectA(&SetupState.TitleFont);
+    font = CreateFontIndirectA(&TitleFont);
     previous = SelectObject(context, font);
     for (pass = 0; pass < sizeof TitlePasses / sizeof TitlePasses[0]; pass++) {
         SetTextColor(context, TitlePasses[pass].Colour);
@@ -69,7 +75,7 @@ static void PaintTitle(HWND window)
     EndPaint(window, &paint);
 }
 
-LRESULT CALLBACK BackdropWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+static LRESULT CALLBACK BackdropWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_ERASEBKGND:

@@ -27,12 +27,18 @@ static BOOL OpenDirectoryPage(HWND page)
     return CheckRadioButton(page, IDC_SHORTCUT_ALL, IDC_SHORTCUT_NONE, chosen);
 }
 
+// A folder that is refused is said in a box over the page, which stays open
+// for another try.
 static INT_PTR AcceptFolder(HWND page)
 {
+    UINT refusal;
+
     SendDlgItemMessageA(page, IDC_INSTALL_DIR, WM_GETTEXT, INSTALL_DIR_CHARS, (LPARAM)SetupState.InstallPath);
     TrimBlanks(SetupState.InstallPath);
-    if (!PrepareInstallDir(page))
+    if ((refusal = PrepareInstallDir()) != 0) {
+        ReportFailure(page, refusal);
         return FALSE;
+    }
     SetupState.ShortcutChoice =
         (BYTE)CheckedRadioIndex(page, IDC_SHORTCUT_ALL, IDC_SHORTCUT_NONE - IDC_SHORTCUT_ALL + 1);
     EndDialog(page, IDOK);

@@ -2,13 +2,12 @@
 #ifndef SCREENS_H
 #define SCREENS_H
 
-#include "../common/state.h"
+#include "../setup/state.h"
 
 #define NAVY RGB(0, 0, 128)
 
-ATOM RegisterBackdropClass(void);
-LRESULT CALLBACK BackdropWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-void PaintBackdrop(HWND window, HDC context);
+// 0 when the class is registered, or the message of what failed.
+UINT RegisterBackdropClass(void);
 
 void CenterOnScreen(HWND window);
 void SetStatusText(HWND dialog, int control, UINT string);
@@ -17,7 +16,6 @@ INT_PTR CALLBACK AgreementPage(HWND page, UINT message, WPARAM wParam, LPARAM lP
 INT_PTR CALLBACK FinishPage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK ProgressPanel(HWND panel, UINT message, WPARAM wParam, LPARAM lParam);
 
-int CheckedRadioIndex(HWND window, int firstId, int count);
 INT_PTR CALLBACK DirectoryPage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
 #endif

@@ -3,9 +3,11 @@
 # builds, runs the tests and reports each fault that no test noticed. The
 # worktree itself is never touched.
 #
-#   tools/mutate.sh [-f FAULTS] [-k] [-- CTEST-ARGS...]
+#   tools/mutate.sh [-f FAULTS] [-t TARGET] [-k] [-- CTEST-ARGS...]
 #
 #   -f FAULTS   the list of faults (default tools/faults.txt)
+#   -t TARGET   build only this target for each fault (e.g. unit_tests), for
+#               a subset of tests that needs no other
 #   -k          keep the scratch copy and say where it is
 #   CTEST-ARGS  a subset to run, e.g. -- -R Registry, or -- -E Resources
 #
@@ -16,12 +18,14 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 faults=$top/tools/faults.txt
 keep=0
+only=()
 while [ $# -gt 0 ]; do
   case $1 in
     -f) faults=$(cd "$(dirname "$2")" && pwd)/$(basename "$2"); shift 2 ;;
+    -t) only=(--target "$2"); shift 2 ;;
     -k) keep=1; shift ;;
     --) shift; break ;;
-    *) echo "usage: tools/mutate.sh [-f FAULTS] [-k] [-- CTEST-ARGS...]" >&2; exit 2 ;;
+    *) echo "usage: tools/mutate.sh [-f FAULTS] [-t TARGET] [-k] [-- CTEST-ARGS...]" >&2; exit 2 ;;
   esac
 done
 [ -f "$faults" ] || { echo "no fault list $faults" >&2; exit 2; }
@@ -90,7 +94,7 @@ while IFS=$'\t' read -r file from to || [ -n "$file" ]; do
     echo "[$count] SKIPPED, the text is not in the file exactly once: $label"; continue
   fi
   printf '%s' "${original/"$from"/"$to"}" >"$target"
-  if ! cmake --build "$build" -j"$(nproc)" >"$log" 2>&1; then
+  if ! cmake --build "$build" -j"$(nproc)" "${only[@]}" >"$log" 2>&1; then
     echo "[$count] DOES NOT BUILD: $label"
   else
     failing=$(run_tests "$@")

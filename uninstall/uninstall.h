@@ -2,7 +2,8 @@
 #ifndef UNINSTALL_H
 #define UNINSTALL_H
 
-#include "../common/state.h"
+#include "../common/product.h"
+#include "../common/text.h"
 #include "../common/folders.h"
 #include "../common/keys.h"
 #include "../common/productfiles.h"

@@ -1,23 +1,24 @@
 #!/bin/sh
 # Fails when a source file includes a header of a layer above its own: the
 # entry and order of the run (driver/) on top, then the pages (screens/),
-# then the installation steps (install/), and what all of them share
-# (common/) at the bottom. The uninstaller (uninstall/) stands on common/
-# alone. resources/ holds only numbers and may be included from anywhere.
+# then the installation steps (install/), then what only the setup's steps
+# share (setup/), and what the setup and the uninstaller share (common/) at
+# the bottom. The uninstaller (uninstall/) stands on common/ alone.
+# resources/ holds only numbers and may be included from anywhere.
 set -u
 top=${1:-$(dirname "$0")/../..}
 cd "$top" || exit 1
 
 rank() {
   case $1 in
-    common) echo 0 ;; install) echo 1 ;; screens) echo 2 ;; driver) echo 3 ;; uninstall) echo 3 ;;
+    common) echo 0 ;; setup) echo 1 ;; install) echo 2 ;; screens) echo 3 ;; driver) echo 4 ;; uninstall) echo 4 ;;
     *) echo "" ;;
   esac
 }
 
 fail=0
 checked=0
-for file in common/* install/* screens/* driver/* uninstall/*; do
+for file in common/* setup/* install/* screens/* driver/* uninstall/*; do
   [ -f "$file" ] || continue
   layer=${file%%/*}
   own=$(rank "$layer")

@@ -11,7 +11,7 @@ fail=0
 
 # check <name> <expected exit: 0 or 1> <sed expression applied to the header>
 check() {
-  sed "$3" "$top/common/state.h" >"$work/state.h"
+  sed "$3" "$top/setup/state.h" >"$work/state.h"
   if cmake -DLICENSE="$top/resources/License.txt" -DHEADER="$work/state.h" \
        -P "$top/cmake/check-license.cmake" >"$work/out" 2>&1; then got=0; else got=1; fi
   if [ "$got" = "$2" ]; then

@@ -3,7 +3,7 @@
 // name after start-up: none of them is ever loaded, the installation
 // completes, and the program sees the version Windows reports to a program
 // that names it in its manifest.
-#include "common/state.h"
+#include "setup/state.h"
 #include <tlhelp32.h>
 #include <fstream>
 #include <shlobj.h>

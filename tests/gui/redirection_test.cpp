@@ -3,7 +3,7 @@
 // place of those the program names, so the program refuses before it does
 // anything, names what to delete, changes nothing and ends with 1.
 #include "support/uninstall_run.h"
-#include "common/state.h"
+#include "setup/state.h"
 #include <shlobj.h>
 
 TEST_F(UninstallGuiTest, LocalRedirectionBesideEitherProgramIsRefused)

@@ -2,7 +2,7 @@
 // folders whose names end in or hold characters with 0x5C, the backslash, as
 // their second byte. Run only in the code page 932 ctest entry.
 #include "support/uninstall_run.h"
-#include "common/state.h"
+#include "setup/state.h"
 #include <shlobj.h>
 
 #define HYO "\x95\x5C"    // U+8868

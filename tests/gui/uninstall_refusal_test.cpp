@@ -2,7 +2,7 @@
 // shared folder, the setup folder) and runs under the Windows 95 and NT 3.51
 // settings, where the uninstaller is run from its folder.
 #include "support/uninstall_run.h"
-#include "common/state.h"
+#include "setup/state.h"
 #include "resources/resource.h"
 #include <shlobj.h>
 

@@ -5,7 +5,7 @@
 #include "support/installation.h"
 #include "support/sandbox.h"
 #include "common/messages.h"
-#include "common/state.h"
+#include "setup/state.h"
 #include <algorithm>
 
 static const char SwitchesText[] =

@@ -1,6 +1,6 @@
 // The generator of hostile inputs, guarded memory blocks and the state record's guard bytes.
 #include "generated.h"
-#include "common/state.h"
+#include "setup/state.h"
 #include <gtest/gtest.h>
 #include <cstddef>
 #include <cstdio>
@@ -287,7 +287,7 @@ StateGuard::StateGuard()
     // field: a terminator written one past the folder lands there.
     BYTE *state = (BYTE *)&SetupState;
     size_t gap = offsetof(SETUPSTATE, InstallPath) + sizeof SetupState.InstallPath;
-    FillMemory(state + gap, offsetof(SETUPSTATE, TitleFont) - gap, StatePattern);
+    FillMemory(state + gap, offsetof(SETUPSTATE, PlatformId) - gap, StatePattern);
     Before.assign((const char *)state, sizeof SetupState);
     Allowed.assign(sizeof SetupState, '\0');
 }

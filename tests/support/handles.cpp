@@ -124,11 +124,20 @@ static LONG WINAPI WatchedCloseKey(HKEY key)
     return ((decltype(&RegCloseKey))Keys->Swaps[2]->Original)(key);
 }
 
+static LONG WINAPI WatchedSetValue(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data, DWORD size)
+{
+    if (Keys->DenyValue && lstrcmpA(name ? name : "", Keys->DenyValue) == 0
+        && ++Keys->ValueAsked == Keys->DenyValueNth)
+        return ERROR_ACCESS_DENIED;
+    return ((decltype(&RegSetValueExA))Keys->Swaps[3]->Original)(key, name, reserved, type, data, size);
+}
+
 KeyWatch::KeyWatch()
 {
     Swaps[0].reset(new ImportSwap("advapi32.dll", "RegOpenKeyExA", (void *)WatchedOpenKey));
     Swaps[1].reset(new ImportSwap("advapi32.dll", "RegCreateKeyExA", (void *)WatchedCreateKey));
     Swaps[2].reset(new ImportSwap("advapi32.dll", "RegCloseKey", (void *)WatchedCloseKey));
+    Swaps[3].reset(new ImportSwap("advapi32.dll", "RegSetValueExA", (void *)WatchedSetValue));
     Keys = this;
 }
 
@@ -275,4 +284,83 @@ ShellWatch::~ShellWatch()
     for (auto &swap : Swaps)
         swap.reset();
     Handed = NULL;
+}
+
+static LinkFault *FailingLink;
+
+static HRESULT STDMETHODCALLTYPE FailedText(void *, LPCSTR)
+{
+    FailingLink->Failed++;
+    return E_FAIL;
+}
+
+static HRESULT STDMETHODCALLTYPE FailedSave(void *, LPCOLESTR, BOOL)
+{
+    FailingLink->Failed++;
+    return STG_E_ACCESSDENIED;
+}
+
+static HRESULT STDMETHODCALLTYPE NoFileInterface(void *link, REFIID interfaceId, void **object)
+{
+    if (IsEqualIID(interfaceId, IID_IPersistFile)) {
+        FailingLink->Failed++;
+        *object = NULL;
+        return E_NOINTERFACE;
+    }
+    return ((HRESULT(STDMETHODCALLTYPE *)(void *, REFIID, void **))FailingLink->Original)(link, interfaceId, object);
+}
+
+// Where each call stands in its interface's table of methods, as the
+// platform's headers lay the tables out.
+static const struct {
+    bool OfFileInterface;
+    int Slot;
+    void *StandIn;
+} LinkCalls[] = {
+    { false, 0, (void *)NoFileInterface },    // IUnknown::QueryInterface
+    { false, 20, (void *)FailedText },        // IShellLinkA::SetPath
+    { false, 9, (void *)FailedText },         // IShellLinkA::SetWorkingDirectory
+    { false, 7, (void *)FailedText },         // IShellLinkA::SetDescription
+    { true, 6, (void *)FailedSave },          // IPersistFile::Save
+};
+
+static void PutSlot(void **slot, void *value)
+{
+    DWORD was;
+    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &was);
+    *slot = value;
+    VirtualProtect(slot, sizeof *slot, was, &was);
+}
+
+static HRESULT WINAPI CreateFailingLink(REFCLSID classId, LPUNKNOWN outer, DWORD context, REFIID interfaceId,
+                                        void **object)
+{
+    HRESULT result =
+        ((decltype(&CoCreateInstance))FailingLink->Swap->Original)(classId, outer, context, interfaceId, object);
+    if (FAILED(result) || !*object || FailingLink->Slot)
+        return result;
+    const auto &call = LinkCalls[FailingLink->Call];
+    IUnknown *link = (IUnknown *)*object, *holder = link;
+    if (call.OfFileInterface && FAILED(link->QueryInterface(IID_IPersistFile, (void **)&holder)))
+        return result;
+    FailingLink->Slot = &(*(void ***)holder)[call.Slot];
+    FailingLink->Original = *FailingLink->Slot;
+    PutSlot(FailingLink->Slot, call.StandIn);
+    if (holder != link)
+        holder->Release();
+    return result;
+}
+
+LinkFault::LinkFault(LinkCall call) : Call(call)
+{
+    FailingLink = this;
+    Swap.reset(new ImportSwap("ole32.dll", "CoCreateInstance", (void *)CreateFailingLink));
+}
+
+LinkFault::~LinkFault()
+{
+    Swap.reset();
+    if (Slot)
+        PutSlot(Slot, Original);
+    FailingLink = NULL;
 }

@@ -28,16 +28,19 @@ struct BlockWatch {
 };
 
 // Registry keys opened or created and closed while the watch lives; it can
-// deny the n-th opening or creation (counted from 1) of a key of one name.
+// deny the n-th opening or creation (counted from 1) of a key of one name,
+// or the n-th write of a value of one name ("" for a key's default value).
 struct KeyWatch {
     KeyWatch();
     ~KeyWatch();
     std::string DenyName;
     int DenyNth = 0, Asked = 0;          // Asked: how often DenyName was asked for
+    const char *DenyValue = NULL;
+    int DenyValueNth = 0, ValueAsked = 0;
     int Opened = 0;
     std::map<HKEY, std::string> Open;    // open keys and their names
     bool BadClose = false;               // a key closed that was not open
-    std::unique_ptr<ImportSwap> Swaps[3];
+    std::unique_ptr<ImportSwap> Swaps[4];
 };
 
 // File searches begun and closed while the watch lives.
@@ -63,6 +66,21 @@ struct ShellWatch {
     // References the program left on each link object, read by giving back the watch's own.
     std::vector<ULONG> LinkReferencesLeft();
     std::unique_ptr<ImportSwap> Swaps[2];
+};
+
+// Fails one call of every shell link object created while it lives: asking
+// the link for its file interface, one of the link's setters, or the file
+// interface's Save. The call's slot in the object's table of methods is
+// swapped, and put back when the fault ends; other calls pass.
+enum LinkCall { LINK_FILE_INTERFACE, LINK_SET_PATH, LINK_SET_WORKING_DIRECTORY, LINK_SET_DESCRIPTION, LINK_SAVE };
+struct LinkFault {
+    explicit LinkFault(LinkCall call);
+    ~LinkFault();
+    LinkCall Call;
+    int Failed = 0;             // how often the call was answered with a failure
+    void **Slot = NULL;         // the swapped entry of the method table
+    void *Original = NULL;
+    std::unique_ptr<ImportSwap> Swap;
 };
 
 #endif

@@ -1,13 +1,11 @@
 // Resets the program's state record between in-process tests.
 #include "setupstate.h"
-#include "common/state.h"
+#include "setup/state.h"
 #include "sandbox.h"
 
 void ResetSetupState()
 {
-    LOGFONTA font = SetupState.TitleFont;
     ZeroMemory(&SetupState, sizeof SetupState);
-    SetupState.TitleFont = font;
     SetupState.Instance = GetModuleHandleA(NULL);
 }
 

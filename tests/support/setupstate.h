@@ -8,7 +8,7 @@
 #include <string>
 #include <gtest/gtest.h>
 
-// Everything zero but the title font, with this test program as the module:
+// Everything zero, with this test program as the module:
 // it links the setup's resource script, so pages, strings and the icon load.
 void ResetSetupState();
 

@@ -20,10 +20,7 @@ bool InstallInProcess(const std::string &folder, DWORD platformId, DWORD majorVe
 
     CreateDirectoryA(folder.c_str(), NULL);
     PrepareInstallState(folder, platformId, majorVersion, shortcutChoice);
-    {
-        ModulePathSwap setupFolder(std::string(media) + "\\Setup.exe");
-        installed = CopyProductFiles() && WriteRegistryEntries() && CreateStartMenuShortcut(NULL);
-    }
+    installed = !CopyProductFiles((media + "\\").c_str()) && !WriteRegistryEntries() && !CreateStartMenuShortcut(NULL);
     SetCurrentDirectoryA(saved.c_str());
     return installed;
 }

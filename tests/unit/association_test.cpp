@@ -123,9 +123,9 @@ TEST_F(Association, SetupWritesTheMachinesClassesFromWindows2000On)
         SCOPED_TRACE(c.Name);
         ResetMachine();
         PrepareInstallState(Folder, c.PlatformId, c.MajorVersion, SHORTCUT_NONE);
-        int written = 0;
-        std::vector<std::string> calls = CallsOf([&] { written = WriteRegistryEntries(); });
-        ASSERT_EQ(written, 1);
+        UINT failure = IDS_REGISTRY_FAILED;
+        std::vector<std::string> calls = CallsOf([&] { failure = WriteRegistryEntries(); });
+        ASSERT_EQ(failure, 0u);
         EXPECT_EQ(calls, (std::vector<std::string>{ Key("create", c.Machine, ".tsl"),
                                                     Key("create", c.Machine, "Brindlecast") }));
         // Read back from the machine's classes, whatever the root was called.
@@ -145,7 +145,7 @@ TEST_F(Association, UninstallerRemovesItFromWhereTheSetupWroteIt)
         SCOPED_TRACE(c.Name);
         ResetMachine();
         PrepareInstallState(Folder, c.PlatformId, c.MajorVersion, SHORTCUT_NONE);
-        ASSERT_EQ(WriteRegistryEntries(), 1);
+        ASSERT_EQ(WriteRegistryEntries(), 0u);
         ZeroMemory(&UninstallState, sizeof UninstallState);
         UninstallState.PlatformId = c.PlatformId;
         UninstallState.MajorVersion = c.MajorVersion;

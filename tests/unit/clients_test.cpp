@@ -37,7 +37,7 @@ TEST_F(Clients, WineUninstallerListsTheProduct)
     ASSERT_TRUE(before.Finished);
     EXPECT_EQ(before.Output.find("Brindlecast|||"), std::string::npos) << before.Output;
 
-    ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
+    ASSERT_EQ((!WriteRegistryEntries() && !CreateStartMenuShortcut(NULL)), 1);
     ProgramRun after = RunCaptured("uninstaller.exe --list");
     ASSERT_TRUE(after.Finished);
     // One line: the key name, then the display name.
@@ -48,7 +48,7 @@ TEST_F(Clients, WineUninstallerListsTheProduct)
 
 TEST_F(Clients, OpeningASettingsFileStartsTheInstalledProgramWithIt)
 {
-    ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
+    ASSERT_EQ((!WriteRegistryEntries() && !CreateStartMenuShortcut(NULL)), 1);
     std::string files = Scratch + "\\tsl-files";
     CreateDirectoryA(files.c_str(), NULL);
     std::string settings = files + "\\Window.tsl";
@@ -77,7 +77,7 @@ TEST_F(Clients, OpeningASettingsFileStartsTheInstalledProgramWithIt)
 // reg.exe prints one line per value: four blanks, name, type and data, four blanks apart.
 TEST_F(Clients, RegQueryReadsTheSameValues)
 {
-    ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
+    ASSERT_EQ((!WriteRegistryEntries() && !CreateStartMenuShortcut(NULL)), 1);
     for (const InstalledValue &value : InstalledValues(Folder)) {
         std::string key = std::string(value.Root == HKEY_LOCAL_MACHINE ? "HKLM\\"
                                       : value.Root == HKEY_CURRENT_USER ? "HKCU\\"
@@ -151,7 +151,7 @@ static std::map<std::string, std::string> FieldsOf(const std::string &report)
 TEST_F(Clients, LnkinfoReadsTargetFolderAndDescription)
 {
     ASSERT_TRUE(FileExists("Z:\\usr\\bin\\lnkinfo")) << "liblnk-utils is not installed";
-    ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
+    ASSERT_EQ((!WriteRegistryEntries() && !CreateStartMenuShortcut(NULL)), 1);
     std::string report = RunLnkinfo(ShortcutPath(CSIDL_STARTMENU), Scratch + "\\report.txt");
     ASSERT_NE(report, "") << "lnkinfo gave no report";
 
@@ -170,6 +170,6 @@ TEST_F(Clients, ShellIsToldOfTheNewAssociation)
 {
     SetupState.ShortcutChoice = SHORTCUT_NONE;
     int written = 0;
-    EXPECT_TRUE(ShellHearsOfAssociations([&] { written = WriteRegistryEntries() && CreateStartMenuShortcut(NULL); }));
+    EXPECT_TRUE(ShellHearsOfAssociations([&] { written = !WriteRegistryEntries() && !CreateStartMenuShortcut(NULL); }));
     EXPECT_EQ(written, 1);
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include "install/install.h"
 #include "support/fault.h"
+#include "support/generated.h"
 #include "support/installation.h"
 #include "support/messages.h"
 #include "support/sandbox.h"
@@ -23,23 +24,23 @@ protected:
     }
     void TearDown() override { RemoveScratchOnC(Scratch); }
 
-    int Copy(const std::string &folder)
+    UINT Copy(const std::string &folder)
     {
-        ModulePathSwap setupFolder(Media + "\\Setup.exe");
         lstrcpyA(SetupState.InstallPath, folder.c_str());
-        return CopyProductFiles();
+        return CopyProductFiles((Media + "\\").c_str());
     }
 };
 
 TEST_F(CopyTest, TheSevenFilesArriveByteForByteOverwritingTheirNamesOnly)
 {
+    const std::string before = CurrentDir();
     // Same names with other contents, and files the copy has nothing to do with.
     WriteBytes(Dest + "\\Tessel.exe", "an older program");
     WriteBytes(Dest + "\\Readme.txt", std::string(100000, 'r'));
     WriteBytes(Dest + "\\Log.txt", "the product's log");
     WriteBytes(Dest + "\\Notes.tsl", "settings");
 
-    ASSERT_EQ(Copy(Dest), 1);
+    ASSERT_EQ(Copy(Dest), 0u);
     for (const char *file : ShippedFiles) {
         std::string shipped = ReadBytes(Media + "\\" + file);
         ASSERT_FALSE(shipped.empty()) << file;
@@ -48,15 +49,15 @@ TEST_F(CopyTest, TheSevenFilesArriveByteForByteOverwritingTheirNamesOnly)
     EXPECT_EQ(ReadBytes(Dest + "\\Log.txt"), "the product's log");
     EXPECT_EQ(ReadBytes(Dest + "\\Notes.tsl"), "settings");
     EXPECT_EQ(std::string(SetupState.InstallPath), Dest);
-    // The setup folder was made current to name the sources.
-    EXPECT_EQ(CurrentDir(), Media);
+    // No folder was made current to name the sources.
+    EXPECT_EQ(CurrentDir(), before);
 }
 
 // A folder typed with two trailing backslashes keeps one; the file paths
 // then hold two in a row, which the file calls take.
 TEST_F(CopyTest, AFolderThatKeptItsTrailingBackslashStillTakesTheFiles)
 {
-    ASSERT_EQ(Copy(Dest + "\\"), 1);
+    ASSERT_EQ(Copy(Dest + "\\"), 0u);
     for (const char *file : ShippedFiles)
         EXPECT_EQ(ReadBytes(Dest + "\\" + file), ReadBytes(Media + "\\" + file)) << file;
     EXPECT_EQ(std::string(SetupState.InstallPath), Dest + "\\");
@@ -66,8 +67,7 @@ TEST_F(CopyTest, AMissingReadmeStopsAfterSixFilesWithTheFailedDestinationKept)
 {
     DeleteFileA((Media + "\\Readme.txt").c_str());
 
-    EXPECT_EQ(Copy(Dest), 0);
-    EXPECT_EQ(SetupState.StepMessageId, IDS_COPY_FAILED);
+    EXPECT_EQ(Copy(Dest), (UINT)IDS_COPY_FAILED);
     EXPECT_EQ(std::string(SetupState.InstallPath), Dest);
     for (int i = 0; i < 6; i++)
         EXPECT_EQ(ReadBytes(Dest + "\\" + ShippedFiles[i]), ReadBytes(Media + "\\" + ShippedFiles[i]))
@@ -77,8 +77,7 @@ TEST_F(CopyTest, AMissingReadmeStopsAfterSixFilesWithTheFailedDestinationKept)
 
 TEST_F(CopyTest, AnInstallFolderThatCannotBeWrittenFailsAtTheFirstFile)
 {
-    EXPECT_EQ(Copy(Scratch + "\\Missing"), 0);
-    EXPECT_EQ(SetupState.StepMessageId, IDS_COPY_FAILED);
+    EXPECT_EQ(Copy(Scratch + "\\Missing"), (UINT)IDS_COPY_FAILED);
     EXPECT_EQ(std::string(SetupState.InstallPath), Scratch + "\\Missing");
     EXPECT_FALSE(DirExists(Scratch + "\\Missing"));
 }
@@ -96,8 +95,7 @@ TEST_F(CopyTest, InstallingIntoTheSetupFolderFailsAndLeavesTheSetupFilesWhole)
 
     for (const std::string &folder : folders) {
         SCOPED_TRACE(folder);
-        EXPECT_EQ(Copy(folder), 0);
-        EXPECT_EQ(SetupState.StepMessageId, IDS_COPY_FAILED);
+        EXPECT_EQ(Copy(folder), (UINT)IDS_COPY_FAILED);
         EXPECT_EQ(std::string(SetupState.InstallPath), folder);
         for (int i = 0; i < 7; i++)
             EXPECT_EQ(ReadBytes(Media + "\\" + ShippedFiles[i]), before[i]) << ShippedFiles[i];
@@ -112,21 +110,21 @@ TEST_F(CopyTest, InstallingIntoTheSetupFolderFailsAndLeavesTheSetupFilesWhole)
 // buffer.
 TEST_F(CopyTest, TheLongestFoldersFitTheBuffersAndUpTo259CharactersInstall)
 {
-    const LOGFONTA font = SetupState.TitleFont;
+    StateGuard guard;   // nothing written past the install folder
+    guard.Allow(SetupState.InstallPath, sizeof SetupState.InstallPath);
     std::string longest = MakeDeepFolder(Scratch + "\\Deep", 246);
     ASSERT_EQ((longest + "\\Uninstal.exe").size(), 259u);
-    ASSERT_EQ(Copy(longest), 1);
+    ASSERT_EQ(Copy(longest), 0u);
     for (const char *file : ShippedFiles)
         EXPECT_EQ(ReadDeepBytes(longest + "\\" + file), ReadBytes(Media + "\\" + file)) << file;
     EXPECT_EQ(std::string(SetupState.InstallPath), longest);
 
     std::string folder = MakeDeepFolder(Scratch + "\\Deeper", 519);
     ASSERT_EQ(folder.size(), 519u);
-    EXPECT_EQ(Copy(folder), 0);
-    EXPECT_EQ(SetupState.StepMessageId, IDS_COPY_FAILED);
+    EXPECT_EQ(Copy(folder), (UINT)IDS_COPY_FAILED);
     EXPECT_FALSE(DeepFileExists(folder + "\\License.txt"));
     EXPECT_EQ(std::string(SetupState.InstallPath), folder);
-    EXPECT_EQ(memcmp(&font, &SetupState.TitleFont, sizeof font), 0);
+    EXPECT_EQ(guard.Damage(), "");
 }
 
 // A file of the setup folder changed in two bytes, one up and one down, so
@@ -148,10 +146,9 @@ TEST_F(CopyTest, AChangedFileStopsTheCopyAtThatFileNamingItAndLeavesNoCopyOfIt)
         CreateDirectoryA(dest.c_str(), NULL);
         WriteBytes(dest + "\\" + file, "the earlier installation's file");
 
-        EXPECT_EQ(Copy(dest), 0);
-        EXPECT_EQ(SetupState.StepMessageId, IDS_DAMAGED_FILE);
+        EXPECT_EQ(Copy(dest), (UINT)IDS_DAMAGED_FILE);
         BoxCapture boxes;
-        ReportFailure(NULL);
+        ReportFailure(NULL, IDS_DAMAGED_FILE);
         ASSERT_EQ(boxes.Boxes.size(), 1u);
         EXPECT_EQ(boxes.Boxes[0].Text, ExpectedReport(IDS_DAMAGED_FILE, file));
         std::vector<std::string> before(ShippedFiles, ShippedFiles + changed);
@@ -190,14 +187,13 @@ TEST_F(CopyTest, AFailedReadOrWriteIsAFailedCopyAndLeavesNoPartOfTheFile)
     for (const auto &fault : faults) {
         SCOPED_TRACE(fault.Call);
         Media = StageMedia(Scratch + "\\Media " + std::to_string(&fault - faults));
-        int copied;
+        UINT copied;
         {
             ImportSwap swap("kernel32.dll", fault.Call, fault.StandIn);
             FailingSwap = &swap;
             copied = Copy(Dest);
         }
-        EXPECT_EQ(copied, 0);
-        EXPECT_EQ(SetupState.StepMessageId, IDS_COPY_FAILED);
+        EXPECT_EQ(copied, (UINT)IDS_COPY_FAILED);
         EXPECT_EQ(FilesIn(Dest), std::vector<std::string>{});
         EXPECT_TRUE(DeleteFileA((Media + "\\License.txt").c_str())) << "the source was left open";
     }
@@ -255,7 +251,7 @@ TEST_F(CopyTest, OnWindowsNTTheInstalledFilesCarryNoDownloadMark)
     Zone.Copy = &copy;
     Zone.Create = &create;
 
-    ASSERT_EQ(Copy(Dest), 1);
+    ASSERT_EQ(Copy(Dest), 0u);
     EXPECT_EQ(Zone.Marked, 7) << "every file made in the install folder was marked";
     for (const char *file : ShippedFiles) {
         EXPECT_EQ(ReadBytes(Dest + "\\" + file), ReadBytes(Media + "\\" + file)) << file;

@@ -66,27 +66,65 @@ TEST_F(HandleBalance, RegistryStepClosesEveryKeyItOpened)
         }
         PrepareInstallState(folder, VER_PLATFORM_WIN32_NT, c.Major, SHORTCUT_NONE);
         KeyWatch keys;
-        EXPECT_EQ(WriteRegistryEntries(), 1);
+        EXPECT_EQ(WriteRegistryEntries(), 0u);
         ExpectBalanced(keys);
     }
     DeleteTree(folder);
 }
 
-// The keys of a stage that fails stay open until the process ends, but no
-// key is closed twice or closed without having been opened.
-TEST_F(HandleBalance, RegistryStepStoppedHalfwayClosesNothingItDidNotOpen)
+// Wherever a stage stops, at a key it cannot open or create or at a value
+// it cannot write, every key opened on the way is closed.
+TEST_F(HandleBalance, RegistryStepStoppedAnywhereClosesEveryKeyItOpened)
 {
     std::string folder = StageSetupFolder("balance-registry-halfway");
-    for (const char *denied : { "1.26", "App Paths", "Uninstall", "Settings", "DefaultIcon", "command" }) {
-        SCOPED_TRACE(std::string("denied: ") + denied);
+    const struct {
+        const char *Key;     // a key denied, or NULL
+        const char *Value;   // a value denied ("": a default value), or NULL
+        int Nth;
+    } cases[] = {
+        // Of "Brindlecast": the product key created, opened, the uninstall
+        // entry, the user's product key.
+        { "Tarnwicke", NULL, 1 },
+        { "Brindlecast", NULL, 1 },
+        { "Brindlecast", NULL, 2 },
+        { "1.26", NULL, 1 },
+        { "Microsoft", NULL, 1 },
+        { "Windows", NULL, 1 },
+        { "CurrentVersion", NULL, 1 },
+        { "App Paths", NULL, 1 },
+        { "Tessel.exe", NULL, 1 },
+        { "Uninstall", NULL, 1 },
+        { "Brindlecast", NULL, 3 },
+        { "Tarnwicke", NULL, 2 },
+        { "Brindlecast", NULL, 4 },
+        { "Settings", NULL, 1 },
+        { "Software\\Classes\\.tsl", NULL, 1 },
+        { "Software\\Classes\\Brindlecast", NULL, 1 },
+        { "DefaultIcon", NULL, 1 },
+        { "shell", NULL, 1 },
+        { "open", NULL, 1 },
+        { "command", NULL, 1 },
+        { NULL, "Path", 1 },
+        { NULL, "", 1 },     // the App Paths entry's default value
+        { NULL, "DisplayName", 1 },
+        { NULL, "UninstallString", 1 },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Key ? std::string("key ") + c.Key + " #" + std::to_string(c.Nth)
+                           : std::string("value \"") + c.Value + "\"");
         ResetMachine();
         PrepareInstallState(folder, VER_PLATFORM_WIN32_NT, 5, SHORTCUT_NONE);
         KeyWatch keys;
-        keys.DenyName = denied;
-        keys.DenyNth = 1;
-        EXPECT_EQ(WriteRegistryEntries(), 0);
-        EXPECT_EQ(keys.Asked, 1);
-        EXPECT_FALSE(keys.BadClose);
+        if (c.Key) {
+            keys.DenyName = c.Key;
+            keys.DenyNth = c.Nth;
+        } else {
+            keys.DenyValue = c.Value;
+            keys.DenyValueNth = c.Nth;
+        }
+        EXPECT_EQ(WriteRegistryEntries(), (UINT)IDS_REGISTRY_FAILED);
+        EXPECT_EQ(c.Key ? keys.Asked : keys.ValueAsked, c.Nth) << "the denial was never met";
+        ExpectBalanced(keys);
     }
     DeleteTree(folder);
 }
@@ -101,6 +139,7 @@ TEST_F(HandleBalance, RemovalOfAnEarlierInstallationClosesItsKeysAndSearches)
         int Answer;
         bool Clash;        // a settings file already in the new folder
         int Searches;
+        const char *Denied = "";   // a key that cannot be opened
     } cases[] = {
         { "no earlier installation", Nothing, IDOK, false, 0 },
         { "maker key without an application path", MakerOnly, IDOK, false, 0 },
@@ -109,6 +148,11 @@ TEST_F(HandleBalance, RemovalOfAnEarlierInstallationClosesItsKeysAndSearches)
         { "settings files left", OtherFolder, IDNO, false, 1 },
         { "a settings file cannot move", OtherFolder, IDYES, true, 1 },
         { "reinstallation into the same folder", SameFolder, IDOK, false, 0 },
+        { "maker key denied", OtherFolder, IDYES, false, 0, "Tarnwicke" },
+        { "Microsoft denied", OtherFolder, IDYES, false, 0, "Microsoft" },
+        { "CurrentVersion denied", OtherFolder, IDYES, false, 0, "CurrentVersion" },
+        { "App Paths denied", OtherFolder, IDYES, false, 0, "App Paths" },
+        { "the program's entry denied", OtherFolder, IDYES, false, 0, "Tessel.exe" },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Name);
@@ -133,9 +177,15 @@ TEST_F(HandleBalance, RemovalOfAnEarlierInstallationClosesItsKeysAndSearches)
 
         BoxCapture boxes(c.Answer);
         KeyWatch keys;
+        keys.DenyName = c.Denied;
+        keys.DenyNth = 1;
         SearchWatch searches;
         RemovePreviousInstall(NULL);
+        EXPECT_EQ(keys.Asked, *c.Denied ? 1 : 0);
         ExpectBalanced(keys);
+        if (*c.Denied) {
+            EXPECT_TRUE(FileExists(old + "\\Tessel.exe")) << "an installation it could not read was removed";
+        }
         EXPECT_EQ(searches.Begun, c.Searches);
         EXPECT_TRUE(searches.Open.empty()) << "a search was left open";
         EXPECT_FALSE(searches.BadClose);
@@ -149,13 +199,13 @@ TEST_F(HandleBalance, ShortcutGivesBackTheFolderListTheAllocatorAndTheLinkObject
         const char *Name;
         BYTE Choice;
         bool Blocked;   // a folder in the way of the shortcut makes the save fail
-        int Result;
+        UINT Failure;
         size_t Lists, Links;
     } cases[] = {
-        { "current user", SHORTCUT_CURRENT_USER, false, 1, 1, 1 },
-        { "all users", SHORTCUT_ALL_USERS, false, 1, 1, 1 },
-        { "save fails", SHORTCUT_CURRENT_USER, true, 0, 1, 1 },
-        { "no shortcut wanted", SHORTCUT_NONE, false, 1, 0, 0 },
+        { "current user", SHORTCUT_CURRENT_USER, false, 0, 1, 1 },
+        { "all users", SHORTCUT_ALL_USERS, false, 0, 1, 1 },
+        { "save fails", SHORTCUT_CURRENT_USER, true, IDS_REGISTRY_FAILED, 1, 1 },
+        { "no shortcut wanted", SHORTCUT_NONE, false, 0, 0, 0 },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Name);
@@ -166,7 +216,7 @@ TEST_F(HandleBalance, ShortcutGivesBackTheFolderListTheAllocatorAndTheLinkObject
         PrepareInstallState(folder, VER_PLATFORM_WIN32_NT, 5, c.Choice);
         {
             ShellWatch shell;
-            EXPECT_EQ(CreateStartMenuShortcut(NULL), c.Result);
+            EXPECT_EQ(CreateStartMenuShortcut(NULL), c.Failure);
             EXPECT_EQ(shell.Lists.size(), c.Lists);
             EXPECT_EQ(shell.Freed, shell.Lists) << "a folder item list was not freed";
             EXPECT_EQ(shell.AllocatorReferences, 0) << "the shell's allocator was not released";
@@ -186,8 +236,8 @@ TEST_F(HandleBalance, UninstallerStepsGiveBackWhatTheyTake)
 {
     std::string folder = StageMedia(Scratch + "\\Brindle Apps");
     PrepareInstallState(folder, VER_PLATFORM_WIN32_NT, 6, SHORTCUT_CURRENT_USER);
-    ASSERT_EQ(WriteRegistryEntries(), 1);
-    ASSERT_EQ(CreateStartMenuShortcut(NULL), 1);
+    ASSERT_EQ(WriteRegistryEntries(), 0u);
+    ASSERT_EQ(CreateStartMenuShortcut(NULL), 0u);
     ZeroMemory(&UninstallState, sizeof UninstallState);
     UninstallState.PlatformId = VER_PLATFORM_WIN32_NT;
     UninstallState.MajorVersion = 6;

@@ -32,9 +32,19 @@ static struct {
     ImportSwap *CopySwap, *WriteSwap;
 } Seen;
 
+// The progress panel is the run's window with the status lines.
+static BOOL CALLBACK FindPanel(HWND window, LPARAM found)
+{
+    if (!GetDlgItem(window, IDC_STATUS_COPY))
+        return TRUE;
+    *(HWND *)found = window;
+    return FALSE;
+}
+
 static Moment Now()
 {
-    HWND panel = SetupState.ProgressWindow;
+    HWND panel = NULL;
+    EnumThreadWindows(GetCurrentThreadId(), FindPanel, (LPARAM)&panel);
     char copy[64] = "", registry[64] = "";
     GetDlgItemTextA(panel, IDC_STATUS_COPY, copy, sizeof copy);
     GetDlgItemTextA(panel, IDC_STATUS_REGISTRY, registry, sizeof registry);

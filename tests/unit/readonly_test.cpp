@@ -137,7 +137,7 @@ TEST_F(ReadonlyTest, ReinstallFromReadonlyMediaReplacesReadonlyFilesAndLeavesNon
         ImportSwap swap("kernel32.dll", "CreateFileA", (void *)CreateRefusingReadonly);
         CreateSwap = &swap;
         RemovePreviousInstall(GetDesktopWindow());
-        ASSERT_EQ(CopyProductFiles(), 1) << "message " << (int)SetupState.StepMessageId;
+        ASSERT_EQ(CopyProductFiles((media + "\\").c_str()), 0u);
     }
     ResetMachine();
     EXPECT_EQ(boxes.Boxes.size(), 0u);

@@ -78,7 +78,7 @@ protected:
 
 TEST_F(RegistryStep, WritesTheWholeLayoutAndKeepsTheFolder)
 {
-    ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
+    ASSERT_EQ((!WriteRegistryEntries() && !CreateStartMenuShortcut(NULL)), 1);
     ExpectInstalledRegistry(Folder);
     ExpectDword(HKEY_CURRENT_USER, UserSettingsKey, "WindowLeft", 0);
     ExpectDword(HKEY_CURRENT_USER, UserSettingsKey, "WindowTop", 0);
@@ -90,7 +90,7 @@ TEST_F(RegistryStep, WritesTheWholeLayoutAndKeepsTheFolder)
 TEST_F(RegistryStep, DriveRootGivesDoubledBackslashes)
 {
     PrepareInstallState("C:\\", VER_PLATFORM_WIN32_NT, 5, SHORTCUT_NONE);
-    ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
+    ASSERT_EQ((!WriteRegistryEntries() && !CreateStartMenuShortcut(NULL)), 1);
 
     ExpectStoredString(HKEY_LOCAL_MACHINE, AppPathsEntryKey, "Path", "C:\\");
     ExpectStoredString(HKEY_LOCAL_MACHINE, AppPathsEntryKey, NULL, "C:\\\\Tessel.exe");
@@ -105,7 +105,7 @@ TEST_F(RegistryStep, DriveRootGivesDoubledBackslashes)
 
 static DWORD WINAPI WriteEntriesThread(void *result)
 {
-    *(int *)result = (WriteRegistryEntries() && CreateStartMenuShortcut(NULL));
+    *(int *)result = (!WriteRegistryEntries() && !CreateStartMenuShortcut(NULL));
     return 0;
 }
 
@@ -179,7 +179,7 @@ TEST_F(RegistryStep, KeepsWindowPositionOnlyWhenBothAreDwords)
                 RegSetValueExA(key, preset.first, 0, preset.second.Type, (const BYTE *)&preset.second.Number, 4);
             RegCloseKey(key);
         }
-        ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
+        ASSERT_EQ((!WriteRegistryEntries() && !CreateStartMenuShortcut(NULL)), 1);
         ExpectDword(HKEY_CURRENT_USER, UserSettingsKey, "WindowLeft", c.ExpectLeft);
         ExpectDword(HKEY_CURRENT_USER, UserSettingsKey, "WindowTop", c.ExpectTop);
     }
@@ -201,7 +201,7 @@ TEST_F(RegistryStep, WritesTheUninstallEntryExceptOnNt351)
         SCOPED_TRACE(c.Name);
         ResetMachine();
         Prepare(c.PlatformId, c.MajorVersion, SHORTCUT_NONE);
-        ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
+        ASSERT_EQ((!WriteRegistryEntries() && !CreateStartMenuShortcut(NULL)), 1);
         EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey), c.Entry);
         if (c.Entry)
             ExpectStoredString(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString", "\"" + Folder + "\\Uninstal.exe\"");
@@ -283,7 +283,7 @@ TEST_F(RegistryStep, KeyThatCannotBeOpenedOrCreatedEndsTheStepThere)
             ImportSwap swap("advapi32.dll", c.Create ? "RegCreateKeyExA" : "RegOpenKeyExA",
                             c.Create ? (void *)DenyCreate : (void *)DenyOpen);
             Denial.Original = swap.Original;
-            result = (WriteRegistryEntries() && CreateStartMenuShortcut(NULL));
+            result = (!WriteRegistryEntries() && !CreateStartMenuShortcut(NULL));
         }
         ASSERT_GE(Denial.Seen, c.Nth) << "the key was never asked for";
         EXPECT_EQ(result, 0);
@@ -345,7 +345,7 @@ TEST_F(RegistryStep, OnlyTheFourMainValuesFailTheStepWhenNotWritten)
             FailedWrite = { c.Name, c.Nth, 0, NULL };
             ImportSwap swap("advapi32.dll", "RegSetValueExA", (void *)FailSetValue);
             FailedWrite.Original = swap.Original;
-            result = (WriteRegistryEntries() && CreateStartMenuShortcut(NULL));
+            result = (!WriteRegistryEntries() && !CreateStartMenuShortcut(NULL));
         }
         ASSERT_GE(FailedWrite.Seen, c.Nth) << "the value was never written";
         EXPECT_FALSE(ReadRegValue(c.Root, c.Key, c.Name).Found);

@@ -5,6 +5,7 @@
 #include "install/install.h"
 #include "support/binding_fault.h"
 #include "support/fault.h"
+#include "support/handles.h"
 #include "support/installation.h"
 #include "support/sandbox.h"
 #include "support/setupstate.h"
@@ -40,7 +41,8 @@ protected:
     // shortcut file is anywhere.
     void ExpectFailsWithoutShortcut()
     {
-        EXPECT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 0);
+        ASSERT_EQ(WriteRegistryEntries(), 0u);
+        EXPECT_EQ(CreateStartMenuShortcut(NULL), (UINT)IDS_REGISTRY_FAILED);
         EXPECT_TRUE(ReadRegValue(HKEY_LOCAL_MACHINE, AppPathsEntryKey, "Path").Found);
         EXPECT_TRUE(ReadRegValue(HKEY_CLASSES_ROOT, OpenCommandKey, NULL).Found);
         EXPECT_FALSE(FileExists(ShortcutPath(CSIDL_STARTMENU)));
@@ -62,7 +64,7 @@ TEST_F(ShortcutStage, SavedInTheChosenStartMenuWithTargetFolderAndDescription)
         SCOPED_TRACE(c.Name);
         ResetMachine();
         PrepareInstallState(Folder, VER_PLATFORM_WIN32_NT, 5, c.Choice);
-        ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
+        ASSERT_EQ((!WriteRegistryEntries() && !CreateStartMenuShortcut(NULL)), 1);
 
         EXPECT_FALSE(FileExists(ShortcutPath(c.Other)));
         EXPECT_FALSE(FileExists(StartMenuFolder(c.Folder) + "\\Programs\\Brindlecast.lnk"));
@@ -83,7 +85,7 @@ TEST_F(ShortcutStage, SavedInTheChosenStartMenuWithTargetFolderAndDescription)
 TEST_F(ShortcutStage, NoneWantedWritesNoFile)
 {
     SetupState.ShortcutChoice = SHORTCUT_NONE;
-    EXPECT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
+    EXPECT_EQ((!WriteRegistryEntries() && !CreateStartMenuShortcut(NULL)), 1);
     EXPECT_FALSE(FileExists(ShortcutPath(CSIDL_STARTMENU)));
     EXPECT_FALSE(FileExists(ShortcutPath(CSIDL_COMMON_STARTMENU)));
 }
@@ -91,7 +93,7 @@ TEST_F(ShortcutStage, NoneWantedWritesNoFile)
 TEST_F(ShortcutStage, OverwritesAnExistingShortcut)
 {
     WriteBytes(ShortcutPath(CSIDL_STARTMENU), "not a shortcut");
-    ASSERT_EQ((WriteRegistryEntries() && CreateStartMenuShortcut(NULL)), 1);
+    ASSERT_EQ((!WriteRegistryEntries() && !CreateStartMenuShortcut(NULL)), 1);
     ShortcutInfo link = ReadShortcut(CSIDL_STARTMENU);
     ASSERT_TRUE(link.Found);
     EXPECT_EQ(link.Target, Folder + "\\Tessel.exe");
@@ -157,6 +159,39 @@ TEST_F(ShortcutStage, MissingLinkObjectFailsAndStopsTheComponentSystem)
         ExpectFailsWithoutShortcut();
     }
     EXPECT_TRUE(ComponentSystemStopped());
+}
+
+// Each call of the link object that can fail fails the step, and on every
+// one the link object and its file interface are released and the
+// component system is stopped again.
+TEST_F(ShortcutStage, EveryFailingLinkCallReleasesTheLinkAndStopsTheComponentSystem)
+{
+    const struct {
+        const char *Name;
+        LinkCall Call;
+    } cases[] = {
+        { "no file interface", LINK_FILE_INTERFACE },
+        { "target refused", LINK_SET_PATH },
+        { "working folder refused", LINK_SET_WORKING_DIRECTORY },
+        { "description refused", LINK_SET_DESCRIPTION },
+        { "save fails", LINK_SAVE },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Name);
+        ResetMachine();
+        PrepareInstallState(Folder, VER_PLATFORM_WIN32_NT, 5, SHORTCUT_CURRENT_USER);
+        {
+            ShellWatch shell;
+            LinkFault fault(c.Call);
+            EXPECT_EQ(CreateStartMenuShortcut(NULL), (UINT)IDS_REGISTRY_FAILED);
+            EXPECT_EQ(fault.Failed, 1);
+            ASSERT_EQ(shell.Links.size(), 1u);
+            for (ULONG left : shell.LinkReferencesLeft())
+                EXPECT_EQ(left, 0u) << "the link object or its file interface was not released";
+        }
+        EXPECT_TRUE(ComponentSystemStopped());
+        EXPECT_FALSE(FileExists(ShortcutPath(CSIDL_STARTMENU)));
+    }
 }
 
 // A folder in the way of the shortcut's name makes the link object's Save fail for real.

@@ -1,15 +1,20 @@
-// Entering the setup program's own folder: the path block that grows for
-// long paths, the folder cut at the last backslash, and the number each
-// failing step leaves behind, with no block left allocated or locked.
+// Finding the setup program's own folder: the path block that grows for
+// long paths, the folder taken up to the last backslash, the number each
+// failing call gives back, and no block left allocated or locked. The
+// current folder plays no part, before or after.
 #include <gtest/gtest.h>
 #include "driver/driver.h"
+#include "install/install.h"
 #include "support/fault.h"
 #include "support/handles.h"
+#include "support/installation.h"
 #include "support/sandbox.h"
 #include "support/setupstate.h"
 
-class EnterSetupFolderTest : public StepTest {
+class FindSetupFolderTest : public StepTest {
 protected:
+    char Folder[SETUP_FOLDER_ROOM];
+
     static void ExpectNothingLeft(const BlockWatch &watch)
     {
         EXPECT_TRUE(watch.Live.empty()) << "a path block is still allocated";
@@ -18,22 +23,22 @@ protected:
     }
 };
 
-TEST_F(EnterSetupFolderTest, EntersTheFolderOfTheRunningProgram)
+TEST_F(FindSetupFolderTest, FindsTheFolderOfTheRunningProgram)
 {
     char self[MAX_PATH];
     GetModuleFileNameA(NULL, self, sizeof self);
-    std::string folder(self, LastBackslash(self) - self);
+    std::string folder(self, LastBackslash(self) + 1 - self);
     BlockWatch watch;
-    EXPECT_EQ(EnterSetupFolder(), 1);
-    EXPECT_EQ(Lower(CurrentDir()), Lower(folder));
+    EXPECT_EQ(FindSetupFolder(Folder), 0u);
+    EXPECT_EQ(Lower(Folder), Lower(folder));
+    EXPECT_EQ(CurrentDir(), Before);
     EXPECT_EQ(watch.AllocSizes, std::vector<SIZE_T>{ 256 });
     ExpectNothingLeft(watch);
 }
 
-TEST_F(EnterSetupFolderTest, GrowsThePathBlockBy256UntilThePathFits)
+TEST_F(FindSetupFolderTest, GrowsThePathBlockBy256UntilThePathFits)
 {
-    // The folder stays short enough to be entered; the program's file name
-    // makes the path long.
+    // The folder stays short; the program's file name makes the path long.
     static const struct {
         size_t PathLength;
         std::vector<DWORD> Sizes;
@@ -47,16 +52,15 @@ TEST_F(EnterSetupFolderTest, GrowsThePathBlockBy256UntilThePathFits)
     };
     for (const auto &path : cases) {
         SCOPED_TRACE("path of " + std::to_string(path.PathLength) + " characters");
-        SetCurrentDirectoryA(Before.c_str());
         std::string module = Scratch + "\\";
         module += std::string(path.PathLength - module.size() - 4, 'p') + ".exe";
         ASSERT_EQ(module.size(), path.PathLength);
         ModulePathSwap swap(module);
         BlockWatch watch;
 
-        EXPECT_EQ(EnterSetupFolder(), 1);
+        EXPECT_EQ(FindSetupFolder(Folder), 0u);
 
-        EXPECT_EQ(Lower(CurrentDir()), Lower(Scratch));
+        EXPECT_EQ(std::string(Folder), Scratch + "\\");
         EXPECT_EQ(swap.Sizes, path.Sizes);
         for (HMODULE asked : swap.Modules)
             EXPECT_EQ(asked, (HMODULE)SetupState.Instance);
@@ -66,46 +70,90 @@ TEST_F(EnterSetupFolderTest, GrowsThePathBlockBy256UntilThePathFits)
     }
 }
 
-// SetCurrentDirectoryA as called, passed on to the platform.
-static std::vector<std::string> FoldersEntered;
-static ImportSwap *EnterSwap;
-static BOOL WINAPI RecordEnter(LPCSTR folder)
+// A drive root keeps its backslash: "C:" alone would name drive C's current
+// folder. A folder too deep for the full paths of its files goes by its
+// short form; without one it is no setup folder.
+TEST_F(FindSetupFolderTest, TakesThePathUpToItsLastBackslashKeepingARootWhole)
 {
-    FoldersEntered.push_back(folder);
-    return ((BOOL(WINAPI *)(LPCSTR))EnterSwap->Original)(folder);
-}
-
-// Each case starts from another folder on drive C: "C:" alone would name
-// that folder, not the root.
-TEST_F(EnterSetupFolderTest, EntersTheFolderBeforeTheLastBackslashKeepingARootWhole)
-{
-    static const struct {
-        const char *Module;
-        const char *Entered;
-        int Result;
+    // 247 characters and a shipped name fill the MAX_PATH bytes the file calls take.
+    const std::string longest = "C:\\" + std::string(SETUP_FOLDER_ROOM - 5, 'f') + "\\";
+    ASSERT_EQ(longest.size() + strlen("Uninstal.exe"), (size_t)MAX_PATH - 1);
+    const std::string deep = MakeDeepFolder(Scratch + "\\Deep", 250);
+    char shortForm[MAX_PATH];
+    ASSERT_NE(GetShortPathNameA(deep.c_str(), shortForm, sizeof shortForm), 0u);
+    static const char Program[] = "\\Setup.exe";
+    const struct {
+        std::string Module, Folder;
+        UINT Failure;
     } cases[] = {
-        { "C:\\Setup.exe", "C:\\", 1 },
-        { "C:\\windows\\Setup.exe", "C:\\windows", 1 },
-        { "C:\\windows\\system32\\Setup.exe", "C:\\windows\\system32", 1 },
-        // Without any backslash nothing of the path is left to enter.
-        { "Setup.exe", "", 0 },
+        { "C:\\Setup.exe", "C:\\", 0 },
+        { "C:\\windows\\Setup.exe", "C:\\windows\\", 0 },
+        { "C:\\windows\\system32\\Setup.exe", "C:\\windows\\system32\\", 0 },
+        { longest + (Program + 1), longest, 0 },
+        { deep + Program, std::string(shortForm) + "\\", 0 },
+        // One character deeper, and no such folder to have a short form.
+        { "C:\\f" + longest.substr(2) + (Program + 1), "", IDS_NO_SET_FOLDER },
+        { Program + 1, "", IDS_NO_SET_FOLDER },
     };
-    for (const auto &path : cases) {
-        SCOPED_TRACE(path.Module);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Module);
         ASSERT_TRUE(SetCurrentDirectoryA("C:\\users"));
-        FoldersEntered.clear();
-        ModulePathSwap swap(path.Module);
-        ImportSwap enter("kernel32.dll", "SetCurrentDirectoryA", (void *)RecordEnter);
-        EnterSwap = &enter;
+        ModulePathSwap swap(c.Module);
         BlockWatch watch;
+        lstrcpyA(Folder, "untouched");
 
-        EXPECT_EQ(EnterSetupFolder(), path.Result);
+        EXPECT_EQ(FindSetupFolder(Folder), c.Failure);
 
-        EXPECT_EQ(FoldersEntered, std::vector<std::string>{ path.Entered });
-        if (!path.Result)
-            EXPECT_EQ(SetupState.StepMessageId, IDS_NO_SET_FOLDER);
-        else
-            EXPECT_EQ(Lower(CurrentDir()), Lower(path.Entered));
+        EXPECT_EQ(std::string(Folder), c.Failure ? "untouched" : c.Folder);
+        EXPECT_EQ(Lower(CurrentDir()), "c:\\users");
         ExpectNothingLeft(watch);
     }
+}
+
+TEST_F(FindSetupFolderTest, EachFailingCallGivesItsNumberAndLeavesNoBlock)
+{
+    const std::string longPath = Scratch + "\\" + std::string(300, 'p') + ".exe";
+    const struct {
+        const char *Name;
+        std::string Module;
+        int FailAlloc, FailReAlloc, FailLock;
+        UINT Failure;
+    } cases[] = {
+        { "no block", longPath, 1, 0, 0, IDS_NO_MEMORY },
+        { "block not locked", longPath, 0, 0, 1, IDS_NO_LOCK },
+        { "block grown not locked", longPath, 0, 0, 2, IDS_NO_LOCK },
+        { "block not grown", longPath, 0, 1, 0, IDS_NO_MEMORY },
+        { "no path", "", 0, 0, 0, IDS_NO_SETUP_PATH },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Name);
+        ModulePathSwap swap(c.Module);
+        BlockWatch watch;
+        watch.FailAlloc = c.FailAlloc;
+        watch.FailReAlloc = c.FailReAlloc;
+        watch.FailLock = c.FailLock;
+        EXPECT_EQ(FindSetupFolder(Folder), c.Failure);
+        ExpectNothingLeft(watch);
+    }
+}
+
+// A setup started as C:\Setup.exe while another folder of drive C is
+// current reads the root's License.txt, not the current folder's.
+TEST_F(FindSetupFolderTest, ASetupInADriveRootReadsTheRootsLicenceWhateverFolderIsCurrent)
+{
+    const std::string decoy = ScratchOnC("root-setup-current");
+    WriteBytes(decoy + "\\License.txt", "not the licence");
+    WriteBytes("C:\\License.txt", ShippedLicense());
+    ASSERT_TRUE(SetCurrentDirectoryA(decoy.c_str()));
+    {
+        ModulePathSwap swap("C:\\Setup.exe");
+        ASSERT_EQ(FindSetupFolder(Folder), 0u);
+    }
+    EXPECT_EQ(LoadAgreementText(Folder), 0u);
+    EXPECT_EQ(SetupState.AgreementSize, ShippedLicense().size());
+    if (SetupState.AgreementText)
+        GlobalFree(SetupState.AgreementText);
+    SetCurrentDirectoryA(Before.c_str());
+    DeleteFileA("C:\\License.txt");
+    RemoveScratchOnC(decoy);
 }

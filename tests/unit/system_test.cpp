@@ -7,6 +7,9 @@
 #include "support/binding_fault.h"
 #include "support/sandbox.h"
 
+// common/system.cpp's own, linked from its object.
+HMODULE LoadSystemLibrary(const char *name);
+
 static std::string SystemFolder()
 {
     char path[MAX_PATH];

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include "uninstall/uninstall.h"
+#include "setup/state.h"
 #include <sddl.h>
 #include "support/binding_fault.h"
 #include "support/child_process.h"

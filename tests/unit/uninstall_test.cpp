@@ -42,7 +42,7 @@ protected:
     void Record(const std::string &folder)
     {
         PrepareInstallState(folder, VER_PLATFORM_WIN32_NT, 6, SHORTCUT_NONE);
-        ASSERT_EQ(WriteRegistryEntries(), 1);
+        ASSERT_EQ(WriteRegistryEntries(), 0u);
     }
 
     void RemoveRegistry()
@@ -229,7 +229,7 @@ protected:
         for (const char *file : ShippedFiles)
             ASSERT_TRUE(CopyFileA((std::string(SETUP_MEDIA_DIR) + "\\" + file).c_str(), (Folder + "\\" + file).c_str(),
                                   FALSE));
-        ASSERT_EQ(WriteRegistryEntries(), 1);
+        ASSERT_EQ(WriteRegistryEntries(), 0u);
     }
 };
 

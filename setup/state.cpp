@@ -1,13 +1,7 @@
 // The run's state record and the one way a failure is shown.
 #include "state.h"
 
-SETUPSTATE SetupState = {
-    .TitleFont = {
-        -50, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, ANSI_CHARSET,
-        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-        VARIABLE_PITCH | FF_SWISS, ""
-    }
-};
+SETUPSTATE SetupState;
 
 static const char ReportSuffix[] = "\r\rSee the readme.txt file for additional help.";
 
@@ -17,13 +11,13 @@ char *InstallFolderPath(char *to, const char *name)
 }
 
 // A message may name a file at its %s (and would write a percent sign as %%).
-void ReportFailure(HWND owner)
+void ReportFailure(HWND owner, UINT message)
 {
     // wsprintfA writes at most 1024 characters: a full string-table entry
     // with the longest name fits, and the suffix always has its room.
     char format[256], text[1024 + sizeof ReportSuffix];
 
-    format[LoadStringA(SetupState.Instance, SetupState.StepMessageId, format, sizeof format)] = 0;
+    format[LoadStringA(SetupState.Instance, message, format, sizeof format)] = 0;
     CopyText(text + wsprintfA(text, format, SetupState.StepMessageInsert), ReportSuffix);
     MessageBoxA(owner, text, NULL, MB_ICONERROR);
 }
