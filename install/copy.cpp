@@ -118,6 +118,7 @@ UINT CopyProductFiles(const char *setupFolder)
         CopyText(CopyText(source, setupFolder), ProductFiles[i]);
         if ((failure = CopyCheckedFile(source, ProductFiles[i], InstallFolderPath(target, ProductFiles[i]))) != 0)
             return failure;
+        LogLine("Copied %s", target);
     }
     return 0;
 }

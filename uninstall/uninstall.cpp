@@ -35,7 +35,7 @@ static UINT ReadSwitches(const char *arguments)
     // that is not may be anything.
     if (kind == SWITCH_END && (!log[0] || OpenLog(log)))
         return 0;
-    Say(IDS_SWITCHES, MB_ICONINFORMATION, NULL);
+    Say(IDS_UNINSTALL_SWITCHES, MB_ICONINFORMATION, NULL);
     return EXIT_COMMAND_LINE;
 }
 

@@ -4,28 +4,13 @@
 #include "support/uninstall_run.h"
 #include "support/installation.h"
 #include "support/sandbox.h"
+#include "support/unattended.h"
 #include "common/messages.h"
 #include "setup/state.h"
-#include <algorithm>
 
 static const char SwitchesText[] =
     "Uninstall takes these switches:\n\n/S\tno question and no box; the exit code tells the result\n"
     "/LOG=file\tadds what it does to the file (quote a path with spaces)\n/?\tthis list\n\nNothing was removed.";
-
-// The lines of a log without their time stamps.
-static std::vector<std::string> LogLines(const std::string &path)
-{
-    std::vector<std::string> lines;
-    std::string text = ReadBytes(path);
-    for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
-        lines.push_back(text.substr(at, end - at).substr(std::min<size_t>(20, end - at)));
-    return lines;
-}
-
-static bool HasLine(const std::vector<std::string> &lines, const std::string &line)
-{
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
 
 TEST_F(UninstallGuiTest, SwitchesNotUnderstoodRemoveNothing)
 {
