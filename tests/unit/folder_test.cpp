@@ -114,6 +114,24 @@ TEST_F(FolderTest, TypedFoldersAreTrimmedValidatedAndCreatedOneLevelDeep)
     }
 }
 
+static BOOL WINAPI RefuseCreation(LPCSTR, LPSECURITY_ATTRIBUTES)
+{
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
+// A missing folder that cannot be made (a parent that refuses it, a full
+// disk) is refused with its own message.
+TEST_F(FolderTest, AFolderThatCannotBeCreatedIsRefused)
+{
+    SetCurrentDirectoryA(StartDir.c_str());
+    {
+        ImportSwap refuse("kernel32.dll", "CreateDirectoryA", (void *)RefuseCreation);
+        EXPECT_EQ(Typed(Scratch + "\\Apps\\Tool"), (UINT)IDS_NO_CREATE_DIR);
+    }
+    EXPECT_FALSE(DirExists(Scratch + "\\Apps\\Tool"));
+}
+
 // The validation tells a missing folder from one it cannot enter by the
 // error of entering it: only ERROR_FILE_NOT_FOUND means "create it".
 TEST_F(FolderTest, EnteringAMissingFolderOrAFileGivesTheErrorsTheValidationTellsApart)
