@@ -61,11 +61,13 @@ protected:
 TEST_F(DeployingGuide, EveryCommandLineRunsAsWritten)
 {
     std::string media = Stage("deploying guide"), package = Scratch + "\\package";
+    for (const char *folder : { "", "\\tools", "\\tools\\setup" })
+        CreateDirectoryA((package + folder).c_str(), NULL);
     StageMedia(package + "\\tools\\setup");
-    ASSERT_TRUE(CopyFileA((media + "\\Setup.exe").c_str(), (package + "\\tools\\setup\\Setup.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((media + "\\Setup.exe").c_str(), (package + "\\tools\\setup\\Setup.exe").c_str(), FALSE))
+        << GetLastError() << " " << media;
     std::string programFiles = Environment("ProgramFiles") + "\\Brindlecast";
     std::string startupLog = Environment("WINDIR") + "\\Temp\\Brindlecast-install.log";
-    DeleteFileA(startupLog.c_str());
     const struct {
         const char *Tag;
         std::string Folder;   // where it installs; empty for a removal
@@ -99,10 +101,13 @@ TEST_F(DeployingGuide, EveryCommandLineRunsAsWritten)
         // What the deployment tools detect the installation by.
         EXPECT_EQ(ReadRegValue(HKEY_LOCAL_MACHINE, UninstallEntryKey, "DisplayVersion").Data, std::string("1.26") + '\0');
         if (e.Tag == std::string("startup-script")) {
-            // At the next start it finds the program and runs nothing.
+            // At the next start it finds the program and runs nothing: the
+            // log it shares with the install line above gains no line.
+            std::vector<std::string> before = LogLines(startupLog);
+            ASSERT_FALSE(before.empty());
+            EXPECT_EQ(before.back(), "Exit code 0");
             EXPECT_EQ(RunLine(line, e.RunIn), 0);
-            std::vector<std::string> lines = LogLines(startupLog);
-            EXPECT_EQ(std::count(lines.begin(), lines.end(), "Exit code 0"), 1);
+            EXPECT_EQ(LogLines(startupLog), before);
         }
         if (e.Folder != programFiles)
             DeleteTree(e.Folder);

@@ -16,7 +16,10 @@ WatchedRun RunWatched(const std::string &commandLine, const std::string &folder,
     // A look at its windows between each check of its end.
     while (WaitForSingleObject(run.Process.hProcess, 1) == WAIT_TIMEOUT && GetTickCount() - start < timeout)
         for (HWND window : WindowsOf(run)) {
-            std::string seen = ClassOf(window) + ": " + WindowText(window);
+            std::string kind = ClassOf(window);
+            if (kind.empty())
+                continue;   // gone between the listing and the look
+            std::string seen = kind + ": " + WindowText(window);
             if (PageOf(window))
                 seen += " (page " + std::to_string(PageOf(window)) + ")";
             if (std::find(watched.Windows.begin(), watched.Windows.end(), seen) == watched.Windows.end())
