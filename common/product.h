@@ -64,10 +64,12 @@ inline constexpr char OpenCommandTail[] = " %1";
 // The uninstaller: its caption, the switch that runs it without questions
 // or boxes, and what it needs to remove itself.
 inline constexpr char UninstallTitle[] = PRODUCT " 1.26 Uninstall";
-#define QUIET_SWITCH "/S"
+#define QUIET_SWITCH "S"
 inline constexpr char QuietSwitch[] = QUIET_SWITCH;
-inline constexpr char QuietUninstallTail[] = " " QUIET_SWITCH;
+inline constexpr char QuietUninstallTail[] = " /" QUIET_SWITCH;
 #undef QUIET_SWITCH
+// Both programs write the log that this switch names.
+inline constexpr char LogSwitch[] = "LOG";
 // The copy in the temporary folder is started with this switch, the handle
 // of the process it waits for and the path of the uninstaller it removes.
 inline constexpr char FinishSwitch[] = "/F:";
@@ -82,6 +84,12 @@ inline constexpr char TempCopyRecord[] = "Uninstal.txt";
 inline constexpr char RestartFile[] = "wininit.ini";
 inline constexpr char RestartSection[] = "rename";
 inline constexpr char RestartDelete[] = "NUL=";
+
+// The mark of a running setup or uninstaller, in the namespace that all
+// sessions share; without its first seven characters where Windows has
+// only one namespace.
+inline constexpr char RunMark[] = "Global\\" PRODUCT " Setup";
+#define RUN_MARK_UNPREFIXED (RunMark + 7)
 
 #undef PRODUCT
 #undef PROGRAM

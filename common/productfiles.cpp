@@ -2,6 +2,7 @@
 #include "productfiles.h"
 #include "product.h"
 #include "text.h"
+#include "log.h"
 
 void ClearReadOnly(const char *path)
 {
@@ -19,9 +20,13 @@ void DeleteProductFiles(const char *folder)
 {
     // A folder of up to MAX_PATH characters, a backslash and a product file's name.
     char path[2 * MAX_PATH + 1];
+    DWORD error;
 
     for (const char *file : ProductFiles) {
         ClearReadOnly(JoinPath(path, folder, file));
-        DeleteFileA(path);
+        if (DeleteFileA(path))
+            LogLine("Deleted %s", path);
+        else if ((error = GetLastError()) != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+            LogLine("Not deleted: %s (error %lu)", path, error);
     }
 }

@@ -3,6 +3,7 @@
 #include "../screens/screens.h"
 #include "../install/install.h"
 #include "../common/system.h"
+#include "../common/onerun.h"
 
 // Every start-up failure here is reported with no owner: the backdrop does
 // not exist until the last step.
@@ -10,7 +11,6 @@ static UINT ShowBackdrop(void)
 {
     UINT failure;
 
-    SetupState.Instance = GetModuleHandleA(NULL);
     if (!SetupState.Instance)
         return IDS_NO_MODULE_HANDLE;
     SetupState.BackdropBrush = CreateSolidBrush(NAVY);
@@ -54,61 +54,114 @@ static int WalkPages(void)
     return 1;
 }
 
+// Without pages the folder and shortcut are the proposed ones, and the
+// progress panel shows only in a passive run; the finish page only with pages.
 static UINT Install(const char *setupFolder)
 {
-    HWND owner = SetupState.BackdropWindow, progress;
+    HWND owner = SetupState.BackdropWindow, progress = NULL;
     UINT failure;
 
+    LogLine("Install folder: %s", SetupState.InstallPath);
     RemovePreviousInstall(owner);
-    progress = CreateDialogParamA(SetupState.Instance, MAKEINTRESOURCEA(IDD_PROGRESS), owner, ProgressPanel, 0);
-    SetCursor(LoadCursorA(NULL, (LPCSTR)IDC_WAIT));
-    SetStatusText(progress, IDC_STATUS_COPY, IDS_COPYING);
+    if (SetupState.RunMode != RUN_QUIET) {
+        progress = CreateDialogParamA(SetupState.Instance, MAKEINTRESOURCEA(IDD_PROGRESS), owner, ProgressPanel, 0);
+        SetCursor(LoadCursorA(NULL, (LPCSTR)IDC_WAIT));
+        SetStatusText(progress, IDC_STATUS_COPY, IDS_COPYING);
+    }
     if ((failure = CopyProductFiles(setupFolder)) != 0)
         return failure;
-    SetStatusText(progress, IDC_STATUS_REGISTRY, IDS_UPDATING_REGISTRY);
+    if (progress)
+        SetStatusText(progress, IDC_STATUS_REGISTRY, IDS_UPDATING_REGISTRY);
     if ((failure = WriteRegistryEntries()) != 0 || (failure = CreateStartMenuShortcut(owner)) != 0)
         return failure;
-    DestroyWindow(progress);
-    SetFocus(owner);
-    ShowPage(IDD_FINISH, FinishPage);
+    if (progress)
+        DestroyWindow(progress);
+    if (SetupState.RunMode == RUN_WITH_PAGES) {
+        SetFocus(owner);
+        ShowPage(IDD_FINISH, FinishPage);
+    }
     return 0;
 }
 
 // The whole run after the DLL search is safe; returns 0 when it ended as the
-// user chose, or the message of the step that failed.
+// user chose, RUN_CANCELLED when the user left a page, or the message of the
+// step that failed.
+#define RUN_CANCELLED 1
 static UINT Run(void)
 {
     char setupFolder[SETUP_FOLDER_ROOM];
-    UINT failure = ShowBackdrop();
+    UINT failure = 0;
 
+    // Before anything shows: a second run changes nothing, and does not
+    // cover the first one's pages with its backdrop.
+    if (!BeginOnlyRun())
+        return IDS_ALREADY_RUNNING;
+    if (SetupState.RunMode != RUN_QUIET)
+        failure = ShowBackdrop();
     if (!failure)
         failure = CheckWindowsVersion();
+    // The Windows 95 family has no Start Menu for all users.
+    if (!failure && SetupState.GivenShortcut == 1 + SHORTCUT_ALL_USERS
+        && SetupState.PlatformId != VER_PLATFORM_WIN32_NT)
+        failure = EXIT_COMMAND_LINE;
     if (!failure)
         failure = FindSetupFolder(setupFolder);
-    if (!failure)
+    if (!failure) {
+        LogLine("Setup folder: %s", setupFolder);
         failure = LoadAgreementText(setupFolder);
-    if (!failure && WalkPages())
+    }
+    if (!failure) {
+        if (SetupState.RunMode != RUN_WITH_PAGES)
+            failure = TakeProposedChoices();
+        else if (!WalkPages())
+            failure = RUN_CANCELLED;
+    }
+    if (!failure)
         failure = Install(setupFolder);
     return failure;
+}
+
+// The one place where the run's end is told: the failure's message, in a box
+// owned by the backdrop once it exists (none in a run without pages), or the
+// list of switches; and always in the log.
+static void ReportEnd(UINT failure)
+{
+    if (failure == EXIT_COMMAND_LINE) {
+        LogLine("The command line was not understood: nothing was installed.");
+        ShowSwitches();
+    } else if (failure == RUN_CANCELLED) {
+        LogLine("Cancelled: nothing was installed.");
+    } else if (failure) {
+        ReportFailure(SetupState.BackdropWindow, failure);
+    } else {
+        LogLine("Installed.");
+    }
 }
 
 extern "C" void WINAPI RunSetup(void)
 {
     char local[LOCAL_REDIRECT_ROOM];
-    UINT failure;
+    UINT failure, code;
 
     HardenDllSearch();
-    // Before anything else: with it, Windows may load another DLL in place
-    // of any the program names, even by full path.
-    if ((SetupState.StepMessageInsert = LocalRedirection(local)) != 0)
-        failure = IDS_LOCAL_REDIRECT;
-    else
-        failure = Run();
-    // The one place a failure is shown: owned by the backdrop once it exists.
-    if (failure)
-        ReportFailure(SetupState.BackdropWindow, failure);
+    SetupState.Instance = GetModuleHandleA(NULL);
+    if ((failure = ReadCommandLine()) == 0) {
+        LogLine("%s: %s", SetupTitle, GetCommandLineA());
+        // Before anything else: with it, Windows may load another DLL in
+        // place of any the program names, even by full path.
+        if ((SetupState.StepMessageInsert = LocalRedirection(local)) != 0)
+            failure = IDS_LOCAL_REDIRECT;
+        else
+            failure = Run();
+    }
+    ReportEnd(failure);
     if (SetupState.AgreementText)
         GlobalFree(SetupState.AgreementText);
     DeleteObject(SetupState.BackdropBrush);
-    ExitProcess(1);
+    // With its pages the setup always ends with 1; a deployment tool reads
+    // 0 for done, 2 for its command line, or the message number.
+    code = SetupState.RunMode == RUN_WITH_PAGES && failure != EXIT_COMMAND_LINE ? 1 : failure;
+    LogLine("Exit code %u", code);
+    CloseLog();
+    ExitProcess(code);
 }

@@ -118,6 +118,8 @@ UINT CopyProductFiles(const char *setupFolder)
         CopyText(CopyText(source, setupFolder), ProductFiles[i]);
         if ((failure = CopyCheckedFile(source, ProductFiles[i], InstallFolderPath(target, ProductFiles[i]))) != 0)
             return failure;
+        // The check of the download mark added its stream's name.
+        LogLine("Copied %s", InstallFolderPath(target, ProductFiles[i]));
     }
     return 0;
 }

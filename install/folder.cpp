@@ -29,6 +29,30 @@ void DefaultInstallDir(void)
         CopyText(SetupState.InstallPath, FallbackInstallDir);
 }
 
+void ProposeInstallDir(void)
+{
+    if (SetupState.GivenFolder[0])
+        CopyText(SetupState.InstallPath, SetupState.GivenFolder);
+    else
+        DefaultInstallDir();
+}
+
+BYTE ProposedShortcut(void)
+{
+    if (SetupState.GivenShortcut)
+        return SetupState.GivenShortcut - 1;
+    // Shortcuts for all users exist only on the NT family.
+    return SetupState.PlatformId == VER_PLATFORM_WIN32_NT ? SHORTCUT_ALL_USERS : SHORTCUT_CURRENT_USER;
+}
+
+UINT TakeProposedChoices(void)
+{
+    ProposeInstallDir();
+    TrimBlanks(SetupState.InstallPath);
+    SetupState.ShortcutChoice = ProposedShortcut();
+    return PrepareInstallDir();
+}
+
 // Makes the parent current: the path up to and including its last backslash.
 static BOOL EnterParent(char *lastBackslash)
 {

@@ -21,6 +21,13 @@ extern const SHIPPEDDIGEST ShippedDigests[COPIED_FILE_COUNT];
 UINT LoadAgreementText(const char *setupFolder);
 
 void DefaultInstallDir(void);
+// The folder and shortcut the install-folder page starts with: those the
+// command line gives, or the default folder and, on the NT family, the
+// shortcut for all users, else the current user's.
+void ProposeInstallDir(void);
+BYTE ProposedShortcut(void);
+// A run without pages takes them as the page would on Next.
+UINT TakeProposedChoices(void);
 // Checks the typed InstallPath and creates the folder when it is missing.
 UINT PrepareInstallDir(void);
 

@@ -36,12 +36,14 @@ static void MoveSettingsFiles(HWND owner, const char *oldPath)
 
     if (search == INVALID_HANDLE_VALUE)
         return;
-    if (MessageBoxA(owner, MoveQuestion, SetupTitle, MB_YESNO | MB_ICONQUESTION) == IDYES) {
-        do
+    if (AskOrTell(owner, MoveQuestion, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        do {
             moved = MoveFileA(SettingsSource(source, oldPath, &found), InstallFolderPath(target, found.cFileName));
-        while (moved && FindNextFileA(search, &found));
+            if (moved)
+                LogLine("Moved %s to %s", source, target);
+        } while (moved && FindNextFileA(search, &found));
         if (!moved || GetLastError() != ERROR_NO_MORE_FILES)
-            MessageBoxA(owner, MoveFailed, SetupTitle, MB_ICONERROR);
+            AskOrTell(owner, MoveFailed, MB_ICONERROR);
     }
     FindClose(search);
 }
@@ -74,8 +76,10 @@ static void RemoveOldFolder(HWND owner, const char *oldPath)
         // No folder can be removed while it is a process's current folder,
         // this one's included, wherever the setup was started from.
         SetCurrentDirectoryA(SetupState.InstallPath);
-        if (!RemoveDirectoryA(oldPath))
-            MessageBoxA(owner, RemoveFailed, SetupTitle, MB_ICONERROR);
+        if (RemoveDirectoryA(oldPath))
+            LogLine("Removed the folder %s", oldPath);
+        else
+            AskOrTell(owner, RemoveFailed, MB_ICONERROR);
     }
 }
 
@@ -101,8 +105,10 @@ void RemovePreviousInstall(HWND owner)
         // Only a folder given from its drive's root is an installation of
         // this setup: a relative one, or a drive letter and colon alone,
         // would be read against whatever folder happens to be current.
-        if (HasDrivePrefix(oldPath))
+        if (HasDrivePrefix(oldPath)) {
+            LogLine("Earlier installation: %s", oldPath);
             RemoveOldFolder(owner, oldPath);
+        }
     }
     CloseKeys(keys, opened);
 }

@@ -2,6 +2,7 @@
 // path, uninstall entry, per-user defaults and the file association.
 #include "install.h"
 #include "../common/system.h"
+#include "../common/command.h"
 
 // Creates (or opens) a key into keys[*opened] and counts it, as OpenKey
 // does: every writer closes what it opened at its one exit.
@@ -10,6 +11,7 @@ static int CreateKey(HKEY parent, const char *name, REGSAM access, HKEY *keys, i
     if (RegCreateKeyExA(parent, name, 0, NULL, REG_OPTION_NON_VOLATILE, access, NULL, &keys[*opened], NULL)
         != ERROR_SUCCESS)
         return 0;
+    LogLine("Registry key %s", name);
     ++*opened;
     return 1;
 }
@@ -17,25 +19,30 @@ static int CreateKey(HKEY parent, const char *name, REGSAM access, HKEY *keys, i
 // Strings are stored with exactly one terminating zero.
 static int SetString(HKEY key, const char *name, const char *text)
 {
-    return RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text, lstrlenA(text) + 1) == ERROR_SUCCESS;
+    if (RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text, lstrlenA(text) + 1) != ERROR_SUCCESS)
+        return 0;
+    LogLine("Registry value %s = %s", name ? name : "(default)", text);
+    return 1;
 }
 
 static int SetDword(HKEY key, const char *name, DWORD value)
 {
-    return RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE *)&value, sizeof value) == ERROR_SUCCESS;
+    if (RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE *)&value, sizeof value) != ERROR_SUCCESS)
+        return 0;
+    LogLine("Registry value %s = %lu", name, value);
+    return 1;
 }
 
 // A path with spaces in a command line must be quoted, or the shell may run
-// a program named by its first words instead. The command is the path of a
-// file in the install folder, quoted, and a tail.
+// a program named by its first words instead: a file of the install folder,
+// quoted, and a tail.
 #define COMMAND_ROOM (INSTALL_PATH_ROOM + 2 + sizeof OpenCommandTail)
 static_assert(sizeof QuietUninstallTail <= sizeof OpenCommandTail, "the quiet uninstall command fits");
-static const char *QuotedCommand(char *to, const char *name, const char *tail)
+static const char *InstalledCommand(char *to, const char *name, const char *tail)
 {
-    char *end = CopyText(to, "\"");
-    InstallFolderPath(end, name);
-    CopyText(AppendText(end, "\""), tail);
-    return to;
+    char path[INSTALL_PATH_ROOM];
+
+    return QuotedCommand(to, InstallFolderPath(path, name), tail);
 }
 
 // Deletes version keys of earlier installations: the name buffer holds four
@@ -101,7 +108,7 @@ static int WriteUninstallEntry(HKEY currentVersion)
     written = CreateKey(currentVersion, UninstallKey, KEY_CREATE_SUB_KEY, entry, &opened)
               && CreateKey(entry[0], ProductName, KEY_SET_VALUE, entry, &opened)
               && SetString(entry[1], DisplayNameValue, ProductName)
-              && SetString(entry[1], UninstallStringValue, QuotedCommand(command, UninstallerFile, ""));
+              && SetString(entry[1], UninstallStringValue, InstalledCommand(command, UninstallerFile, ""));
     if (written) {
         // What the list of installed programs and package tools read besides.
         // The entry works without them, so a failed write does not stop the setup.
@@ -111,7 +118,7 @@ static int WriteUninstallEntry(HKEY currentVersion)
         SetString(entry[1], InstallLocationValue, SetupState.InstallPath);
         for (const char *name : NoChangeValues)
             SetDword(entry[1], name, 1);
-        SetString(entry[1], QuietUninstallStringValue, QuotedCommand(command, UninstallerFile, QuietUninstallTail));
+        SetString(entry[1], QuietUninstallStringValue, InstalledCommand(command, UninstallerFile, QuietUninstallTail));
     }
     CloseKeys(entry, opened);
     return written;
@@ -186,7 +193,7 @@ static int WriteAssociation(void)
               && CreateKey(association[3], OpenCommandChain[1], KEY_CREATE_SUB_KEY, association, &opened)
               && CreateKey(association[4], OpenCommandChain[2], KEY_WRITE, association, &opened);
     if (written)
-        SetString(association[5], NULL, QuotedCommand(command, ProgramFile, OpenCommandTail));
+        SetString(association[5], NULL, InstalledCommand(command, ProgramFile, OpenCommandTail));
     CloseKeys(association, opened);
     // Let the shell show the new association without a restart.
     if (written)

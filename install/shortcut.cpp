@@ -28,6 +28,8 @@ static int SaveShortcut(const char *menuPath)
     }
     MultiByteToWideChar(CP_ACP, 0, JoinPath(path, menuPath, ShortcutFile), -1, widePath, MENU_PATH_ROOM);
     saved = SUCCEEDED(file->Save(widePath, TRUE));
+    if (saved)
+        LogLine("Shortcut: %s", path);
     file->Release();
     link->Release();
     return saved;

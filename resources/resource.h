@@ -43,5 +43,9 @@
 #define IDS_COPYING            251
 #define IDS_UPDATING_REGISTRY  252
 #define IDS_LOCAL_REDIRECT     222
+#define IDS_SWITCHES           253
+
+/* IDS_ALREADY_RUNNING, 223, and the exit codes of unattended runs. */
+#include "../common/messages.h"
 
 #endif

@@ -12,19 +12,15 @@ int CheckedRadioIndex(HWND window, int firstId, int count)
 
 static BOOL OpenDirectoryPage(HWND page)
 {
-    int chosen = IDC_SHORTCUT_ALL;
-
     SetWindowTextA(page, SetupTitle);
     CenterOnScreen(page);
-    DefaultInstallDir();
+    ProposeInstallDir();
     SendDlgItemMessageA(page, IDC_INSTALL_DIR, WM_SETTEXT, 0, (LPARAM)SetupState.InstallPath);
     SendDlgItemMessageA(page, IDC_INSTALL_DIR, EM_LIMITTEXT, INSTALL_DIR_CHARS, 0);
     // Shortcuts for all users exist only on the NT family.
-    if (SetupState.PlatformId != VER_PLATFORM_WIN32_NT) {
+    if (SetupState.PlatformId != VER_PLATFORM_WIN32_NT)
         EnableWindow(GetDlgItem(page, IDC_SHORTCUT_ALL), FALSE);
-        chosen = IDC_SHORTCUT_USER;
-    }
-    return CheckRadioButton(page, IDC_SHORTCUT_ALL, IDC_SHORTCUT_NONE, chosen);
+    return CheckRadioButton(page, IDC_SHORTCUT_ALL, IDC_SHORTCUT_NONE, IDC_SHORTCUT_ALL + ProposedShortcut());
 }
 
 // A folder that is refused is said in a box over the page, which stays open

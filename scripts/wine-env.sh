@@ -36,6 +36,9 @@ fresh_prefix() {
   # Keep one wineserver for the whole run instead of one per program.
   wineserver -p
   wineboot -i >/dev/null 2>&1
+  # A second drive, R:, whose root the tests may install into.
+  mkdir -p "$WINEPREFIX/drive_r"
+  ln -sfn ../drive_r "$WINEPREFIX/dosdevices/r:"
   # Without a window manager Wine waits for every hidden window unless its
   # windows are unmanaged.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1

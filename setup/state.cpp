@@ -19,5 +19,15 @@ void ReportFailure(HWND owner, UINT message)
 
     format[LoadStringA(SetupState.Instance, message, format, sizeof format)] = 0;
     CopyText(text + wsprintfA(text, format, SetupState.StepMessageInsert), ReportSuffix);
-    MessageBoxA(owner, text, NULL, MB_ICONERROR);
+    LogLine("Message %u: %s", message, text);
+    if (SetupState.RunMode == RUN_WITH_PAGES)
+        MessageBoxA(owner, text, NULL, MB_ICONERROR);
+}
+
+int AskOrTell(HWND owner, const char *text, UINT type)
+{
+    LogLine("%s", text);
+    if (SetupState.RunMode != RUN_WITH_PAGES)
+        return IDYES;
+    return MessageBoxA(owner, text, SetupTitle, type);
 }

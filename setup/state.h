@@ -7,6 +7,7 @@
 #include "../resources/resource.h"
 #include "../common/product.h"
 #include "../common/text.h"
+#include "../common/log.h"
 
 // The install-folder field takes 520 characters and at most 519 reach the
 // folder. A path inside the folder is built in a buffer of the step that
@@ -20,6 +21,9 @@
 #define AGREEMENT_MAX 4096
 
 enum { SHORTCUT_ALL_USERS, SHORTCUT_CURRENT_USER, SHORTCUT_NONE };
+// With its pages (no switch, or only /D=, /SHORTCUT= and /LOG=), without
+// any window (/S), or with the backdrop and the progress panel alone (/P).
+enum { RUN_WITH_PAGES, RUN_QUIET, RUN_PASSIVE };
 
 // Filled in the order of the run and kept until it ends.
 struct SETUPSTATE {
@@ -29,6 +33,9 @@ struct SETUPSTATE {
     HGLOBAL AgreementText;           // License.txt and a zero, movable, unlocked; 0 unless loaded
     const char *StepMessageInsert;   // what a failure's message names at its %s
     BYTE ShortcutChoice;             // SHORTCUT_ALL_USERS, SHORTCUT_CURRENT_USER or SHORTCUT_NONE
+    BYTE RunMode;                    // RUN_WITH_PAGES, RUN_QUIET or RUN_PASSIVE
+    BYTE GivenShortcut;              // /SHORTCUT= as 1 + SHORTCUT_*; 0 when not given
+    char GivenFolder[INSTALL_DIR_CHARS];   // /D=, as it would be typed on the page; empty when not given
     char InstallPath[INSTALL_DIR_CHARS];   // the install folder as typed on its page and checked there
     DWORD PlatformId;                // as Windows reports it; 0 when it could not be asked
     DWORD MajorVersion;              // likewise
@@ -41,8 +48,11 @@ extern SETUPSTATE SetupState;
 char *InstallFolderPath(char *to, const char *name);
 
 // Shows the message of that number in an error box, its %s naming
-// StepMessageInsert.
+// StepMessageInsert, and logs it; a run without pages only logs it.
 void ReportFailure(HWND owner, UINT message);
+// A box of the setup's own, under its title, and logged; a run without
+// pages only logs it and takes Yes, the answer that loses nothing.
+int AskOrTell(HWND owner, const char *text, UINT type);
 
 // The setup folder with its trailing backslash, in SETUP_FOLDER_ROOM bytes:
 // with the longest shipped name after it (SETUP_NAME_CHARS), a path still

@@ -56,19 +56,6 @@ int FileThere(const char *path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// A command line's program: the text between its quotes, or all of it.
-static const char *CommandProgram(char *command)
-{
-    char *end;
-
-    if (*command != '"')
-        return command;
-    for (end = ++command; *end && *end != '"'; end++)
-        ;
-    *end = 0;
-    return command;
-}
-
 int LocateInstallation(void)
 {
     char path[FOLDER_PATH_ROOM];

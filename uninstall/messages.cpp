@@ -9,10 +9,11 @@ int Say(UINT id, UINT type, const char *insert)
     // longest folder or a full list fits.
     char format[256], text[1024];
 
-    if (UninstallState.Quiet)
-        return 0;
     LoadStringA(UninstallState.Instance, id, format, sizeof format);
     wsprintfA(text, format, insert);
+    LogLine("Message %u: %s", id, text);
+    if (UninstallState.Quiet)
+        return 0;
     return MessageBoxA(NULL, text, UninstallTitle, type);
 }
 

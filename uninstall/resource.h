@@ -13,5 +13,8 @@
 #define IDS_NO_PROGRAM_PATH    7
 #define IDS_NO_TEMP_COPY       8
 #define IDS_LOCAL_BESIDE       9
+#define IDS_UNINSTALL_SWITCHES           10
+
+#include "../common/messages.h"
 
 #endif

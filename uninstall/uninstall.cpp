@@ -4,25 +4,6 @@
 
 UNINSTALLSTATE UninstallState;
 
-// The command line after the program's own name, quoted or not.
-static const char *Arguments(void)
-{
-    const char *line = GetCommandLineA();
-
-    if (*line == '"') {
-        for (line++; *line && *line != '"'; line++)
-            ;
-        if (*line)
-            line++;
-    } else {
-        while (*line && *line != ' ' && *line != '\t')
-            line++;
-    }
-    while (*line == ' ' || *line == '\t')
-        line++;
-    return line;
-}
-
 // What follows a switch at the start of the arguments, in any case; 0 when
 // the arguments do not start with it.
 static const char *AfterSwitch(const char *arguments, const char *wanted)
@@ -31,6 +12,31 @@ static const char *AfterSwitch(const char *arguments, const char *wanted)
         if ((*arguments++ | 0x20) != (*wanted++ | 0x20))
             return 0;
     return arguments;
+}
+
+// The switches of a removal that a user or a tool starts: /S, /LOG=file and
+// /?. Returns 0, or EXIT_COMMAND_LINE once the list of switches was shown
+// (in a quiet run, not shown).
+static UINT ReadSwitches(const char *arguments)
+{
+    char log[MAX_PATH] = "";
+    SWITCHTEXT found;
+    int kind;
+
+    UninstallState.Quiet = (BYTE)SwitchGiven(arguments, QuietSwitch);
+    while ((kind = ReadSwitch(&arguments, &found)) == SWITCH_READ) {
+        if (!found.Value && SwitchIs(&found, QuietSwitch))
+            continue;
+        if (!log[0] && SwitchIs(&found, LogSwitch) && CopyValue(log, sizeof log, &found))
+            continue;
+        break;
+    }
+    // The log only for a line understood whole: a path read from a line
+    // that is not may be anything.
+    if (kind == SWITCH_END && (!log[0] || OpenLog(log)))
+        return 0;
+    Say(IDS_UNINSTALL_SWITCHES, MB_ICONINFORMATION, NULL);
+    return EXIT_COMMAND_LINE;
 }
 
 static UINT NotRemoved(void)
@@ -78,31 +84,55 @@ UINT Uninstall(void)
     return 0;
 }
 
-extern "C" void WINAPI RunUninstall(void)
+// The removal, or the copy's finishing run, after the checks that come
+// before anything else; returns the exit code.
+static UINT Run(const char *finish)
 {
     OSVERSIONINFOA version;
     char local[LOCAL_REDIRECT_ROOM];
-    const char *arguments, *finish, *rest, *redirection;
+    const char *redirection;
 
-    HardenDllSearch();
-    UninstallState.Instance = GetModuleHandleA(NULL);
-    arguments = Arguments();
-    finish = AfterSwitch(arguments, FinishSwitch);
-    rest = AfterSwitch(arguments, QuietSwitch);
-    // The copy that finishes the removal shows no box either.
-    UninstallState.Quiet = finish || (rest && (*rest == 0 || *rest == ' ' || *rest == '\t'));
-    // Before anything else: with it, Windows may load another DLL in place
-    // of any the program names, even by full path.
+    // With it, Windows may load another DLL in place of any the program
+    // names, even by full path.
     if ((redirection = LocalRedirection(local)) != 0) {
         Say(IDS_LOCAL_BESIDE, MB_ICONERROR, redirection);
-        ExitProcess(1);
+        return 1;
     }
     version.dwOSVersionInfoSize = sizeof version;
     if (GetVersionExA(&version)) {
         UninstallState.PlatformId = version.dwPlatformId;
         UninstallState.MajorVersion = version.dwMajorVersion;
+        LogLine("Windows %lu.%lu.%lu, platform %lu", version.dwMajorVersion, version.dwMinorVersion,
+                version.dwBuildNumber & 0xFFFF, version.dwPlatformId);
     }
+    // The copy holds the mark its uninstaller passed on.
     if (finish)
-        ExitProcess(FinishRemoval(finish));
-    ExitProcess(Uninstall());
+        return FinishRemoval(finish);
+    if (!BeginOnlyRun()) {
+        Say(IDS_ALREADY_RUNNING, MB_ICONERROR, NULL);
+        return IDS_ALREADY_RUNNING;
+    }
+    return Uninstall();
+}
+
+extern "C" void WINAPI RunUninstall(void)
+{
+    const char *arguments, *finish;
+    UINT code = 0;
+
+    HardenDllSearch();
+    UninstallState.Instance = GetModuleHandleA(NULL);
+    arguments = CommandArguments();
+    // The copy that finishes the removal shows no box and takes no other
+    // switch.
+    if ((finish = AfterSwitch(arguments, FinishSwitch)) != 0)
+        UninstallState.Quiet = 1;
+    else
+        code = ReadSwitches(arguments);
+    if (code == 0) {
+        LogLine("%s: %s", UninstallTitle, GetCommandLineA());
+        code = Run(finish);
+    }
+    LogLine("Exit code %u", code);
+    ExitProcess(code);
 }

@@ -8,6 +8,9 @@
 #include "../common/keys.h"
 #include "../common/productfiles.h"
 #include "../common/system.h"
+#include "../common/command.h"
+#include "../common/log.h"
+#include "../common/onerun.h"
 #include "resource.h"
 
 // What could not be removed, a line each; what does not fit is cut off with "...".

@@ -6,6 +6,7 @@
 #include "support/installation.h"
 #include "support/sandbox.h"
 #include "uninstall/uninstall.h"
+#include "setup/state.h"
 
 static const char CopyVariable[] = "BRINDLECAST_TEST_FINISH_COPY";
 static const char ReportVariable[] = "BRINDLECAST_TEST_FINISH_REPORT";

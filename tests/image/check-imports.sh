@@ -38,6 +38,7 @@ KERNEL32.dll CloseHandle
 KERNEL32.dll CopyFileA
 KERNEL32.dll CreateDirectoryA
 KERNEL32.dll CreateFileA
+KERNEL32.dll CreateMutexA
 KERNEL32.dll CreateProcessA
 KERNEL32.dll DeleteFileA
 KERNEL32.dll DuplicateHandle
@@ -54,6 +55,7 @@ KERNEL32.dll GetFileSize
 KERNEL32.dll GetFileTime
 KERNEL32.dll GetFullPathNameA
 KERNEL32.dll GetLastError
+KERNEL32.dll GetLocalTime
 KERNEL32.dll GetModuleFileNameA
 KERNEL32.dll GetModuleHandleA
 KERNEL32.dll GetPrivateProfileSectionA
@@ -66,6 +68,7 @@ KERNEL32.dll GetTempFileNameA
 KERNEL32.dll GetTempPathA
 KERNEL32.dll GetTickCount
 # New in Windows NT 3.5, as GetShortPathNameA (MSDN Library QuickInfo).
+KERNEL32.dll GetVersion
 KERNEL32.dll GetVersionExA
 KERNEL32.dll GetWindowsDirectoryA
 KERNEL32.dll GlobalAlloc
@@ -84,6 +87,7 @@ KERNEL32.dll RemoveDirectoryA
 KERNEL32.dll SetCurrentDirectoryA
 KERNEL32.dll SetErrorMode
 KERNEL32.dll SetFileAttributesA
+KERNEL32.dll SetFilePointer
 KERNEL32.dll SetFileTime
 KERNEL32.dll Sleep
 KERNEL32.dll WaitForSingleObject
@@ -133,6 +137,7 @@ USER32.dll SetWindowTextA
 USER32.dll ShowWindow
 USER32.dll UpdateWindow
 USER32.dll wsprintfA
+USER32.dll wvsprintfA
 
 # Never imported, bound at run time where present: SHGetSpecialFolderLocation,
 # SHGetPathFromIDListA, SHGetMalloc and SHChangeNotify (shell32 4.0: Windows

@@ -114,3 +114,21 @@ ModulePathSwap::~ModulePathSwap()
 {
     PathSwap = NULL;
 }
+
+static CommandLineSwap *LineSwap;
+
+static LPSTR WINAPI StandInCommandLine(void)
+{
+    return &LineSwap->Line[0];
+}
+
+CommandLineSwap::CommandLineSwap(const std::string &line)
+    : Line(line), Swap("kernel32.dll", "GetCommandLineA", (void *)StandInCommandLine)
+{
+    LineSwap = this;
+}
+
+CommandLineSwap::~CommandLineSwap()
+{
+    LineSwap = NULL;
+}

@@ -70,4 +70,14 @@ struct ModulePathSwap {
     ImportSwap Swap;
 };
 
+// The command line the program reads (GetCommandLineA) while a
+// CommandLineSwap lives: a test program that runs the setup's steps reads
+// the setup's command line, not its own.
+struct CommandLineSwap {
+    explicit CommandLineSwap(const std::string &line);
+    ~CommandLineSwap();
+    std::string Line;
+    ImportSwap Swap;
+};
+
 #endif

@@ -12,7 +12,7 @@ void SetReportedVersion(const std::string &version, const char *program)
         SetRegString(HKEY_CURRENT_USER, key, "Version", version);
 }
 
-SetupRun StartProgram(const std::string &commandLine)
+SetupRun StartProgram(const std::string &commandLine, const std::string &folder)
 {
     SetupRun run = {};
     STARTUPINFOW startup = {};
@@ -27,7 +27,9 @@ SetupRun StartProgram(const std::string &commandLine)
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = startup.hStdOutput = startup.hStdError = nothing;
-    run.Started = CreateProcessW(NULL, &command[0], NULL, NULL, TRUE, 0, NULL, temp, &startup, &run.Process) != 0;
+    std::wstring current = folder.empty() ? std::wstring(temp) : WideText(folder);
+    run.Started =
+        CreateProcessW(NULL, &command[0], NULL, NULL, TRUE, 0, NULL, current.c_str(), &startup, &run.Process) != 0;
     CloseHandle(nothing);
     return run;
 }

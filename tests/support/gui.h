@@ -19,10 +19,10 @@
 // restores the prefix's own.
 void SetReportedVersion(const std::string &version, const char *program = "Setup.exe");
 
-// A command line started from the temporary folder as current folder,
-// through the wide calls: a program's path may be longer than the ANSI
-// calls take.
-SetupRun StartProgram(const std::string &commandLine);
+// A command line started from the temporary folder as current folder, or
+// from the folder given, through the wide calls: a program's path may be
+// longer than the ANSI calls take.
+SetupRun StartProgram(const std::string &commandLine, const std::string &folder = "");
 // Setup.exe in the folder.
 SetupRun StartSetup(const std::string &folder);
 // Waits for the process to end and returns its exit code; a run still going

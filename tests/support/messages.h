@@ -36,8 +36,13 @@ inline constexpr MessageText MessageTexts[] = {
     { 221, "The setup files are damaged or were changed: %s. Get a fresh copy of the setup." },
     { 222, "Setup cannot run with a .local file or folder beside it, which would make Windows load other files in "
            "place of its own. Delete %s, or get a fresh copy of the setup." },
+    { 223, "Brindlecast Setup is already running." },
     { 251, "Copying files..." },
     { 252, "Updating registry..." },
+    { 253, "Setup takes these switches:\n\n/S\tinstalls without any window; the exit code tells the result\n"
+           "/P\tinstalls showing only its progress\n/SHORTCUT=all, user or none\n\twhere the Start Menu shortcut "
+           "goes\n/LOG=file\tadds what it does to the file (quote a path with spaces)\n/D=folder\tthe install "
+           "folder; last, it takes the rest of the line\n/?\tthis list\n\nNothing was installed." },
 };
 
 inline constexpr char SetupTitleText[] = "Brindlecast 1.26 Trial Setup";

@@ -160,6 +160,32 @@ TEST_F(CopyTest, AChangedFileStopsTheCopyAtThatFileNamingItAndLeavesNoCopyOfIt)
     }
 }
 
+// Every byte of the recorded digest is compared: a record that differs from
+// the file's digest in its first, a middle or its last byte refuses the
+// file, though the file itself is the shipped one.
+TEST_F(CopyTest, EveryByteOfTheRecordedDigestCounts)
+{
+    const SHIPPEDDIGEST *record = NULL;
+    for (const SHIPPEDDIGEST &shipped : ShippedDigests)
+        if (shipped.File && lstrcmpiA(shipped.File, "Order.txt") == 0)
+            record = &shipped;
+    ASSERT_NE(record, (const SHIPPEDDIGEST *)NULL);
+    BYTE *digest = (BYTE *)record->Digest;
+    DWORD protection;
+    ASSERT_TRUE(VirtualProtect(digest, SHA256_BYTES, PAGE_READWRITE, &protection));
+    for (int byte : { 0, SHA256_BYTES / 2, SHA256_BYTES - 1 }) {
+        SCOPED_TRACE(byte);
+        std::string dest = Scratch + "\Record " + std::to_string(byte);
+        CreateDirectoryA(dest.c_str(), NULL);
+        digest[byte] ^= 1;
+        EXPECT_EQ(Copy(dest), (UINT)IDS_DAMAGED_FILE);
+        digest[byte] ^= 1;
+        EXPECT_STREQ(SetupState.StepMessageInsert, "Order.txt");
+        EXPECT_EQ(FilesIn(dest), std::vector<std::string>{ "License.txt" });
+    }
+    VirtualProtect(digest, SHA256_BYTES, protection, &protection);
+}
+
 // A failed read or write is a failed copy, not a damaged file, and leaves
 // no part of the file behind.
 static ImportSwap *FailingSwap;

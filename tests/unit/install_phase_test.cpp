@@ -141,6 +141,7 @@ TEST_F(InstallPhase, WaitCursorAndStatusLinesWhileWorkingThenOnlyTheCompletionPa
         BoxCapture boxes;
         ImportSwap pages("user32.dll", "DialogBoxParamA", (void *)AnswerPage);
         ImportSwap end("kernel32.dll", "ExitProcess", (void *)EndRun);
+        CommandLineSwap line("Setup.exe");
         ImportSwap copy("kernel32.dll", "CreateFileA", (void *)WatchedCreate);
         ImportSwap write("advapi32.dll", "RegSetValueExA", (void *)WatchedWrite);
         Seen.Blocks = &blocks;

@@ -54,6 +54,9 @@ static int RunSetupIfChild()
     GetEnvironmentVariableA(ReportVariable, ReportPath, sizeof ReportPath);
     for (const auto &candidate : Faults)
         if (lstrcmpA(candidate.Call, fault) == 0) {
+            // Before the fault: a swap finds this program's imports through
+            // GetModuleHandleA, which may be the call made to fail.
+            new CommandLineSwap("Setup.exe");
             new ImportSwap("user32.dll", "MessageBoxA", (void *)WriteBox);
             new ImportSwap(candidate.Dll, candidate.Call, candidate.Failing);
             RunSetup();

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include "uninstall/uninstall.h"
+#include "setup/state.h"
 #include <sddl.h>
 #include "support/binding_fault.h"
 #include "support/child_process.h"
@@ -259,9 +260,9 @@ TEST_F(UninstallTempCopy, EveryNameTakenRemovesNothing)
     ExpectInstalledRegistry(Folder);
 }
 
-// The SIDs of an access list, in order; every entry must give full access
-// to the folder and what is made in it.
-static std::vector<std::string> FullAccessSids(const ACL *list)
+// The SIDs of an access list, in order; with fullAccess, every entry must
+// give full access to the folder and what is made in it.
+static std::vector<std::string> SidsOf(const ACL *list, bool fullAccess)
 {
     std::vector<std::string> sids;
     for (WORD i = 0; list && i < list->AceCount; i++) {
@@ -269,25 +270,11 @@ static std::vector<std::string> FullAccessSids(const ACL *list)
         char *text = NULL;
         if (!GetAce((PACL)list, i, (void **)&ace))
             return { "(unreadable)" };
-        EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
-        EXPECT_EQ(ace->Header.AceFlags, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE);
-        EXPECT_EQ(ace->Mask, (DWORD)FILE_ALL_ACCESS);
-        ConvertSidToStringSidA(&ace->SidStart, &text);
-        sids.push_back(text ? text : "(no SID)");
-        LocalFree(text);
-    }
-    return sids;
-}
-
-// The SIDs of every entry of an access list, whatever it allows or denies.
-static std::vector<std::string> SidsOf(const ACL *list)
-{
-    std::vector<std::string> sids;
-    for (WORD i = 0; list && i < list->AceCount; i++) {
-        ACCESS_ALLOWED_ACE *ace;
-        char *text = NULL;
-        if (!GetAce((PACL)list, i, (void **)&ace))
-            return { "(unreadable)" };
+        if (fullAccess) {
+            EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
+            EXPECT_EQ(ace->Header.AceFlags, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE);
+            EXPECT_EQ(ace->Mask, (DWORD)FILE_ALL_ACCESS);
+        }
         ConvertSidToStringSidA(&ace->SidStart, &text);
         sids.push_back(text ? text : "(no SID)");
         LocalFree(text);
@@ -392,7 +379,7 @@ TEST_F(UninstallTempCopy, FolderIsClosedToAllButSystemAndAdministrators)
             ASSERT_TRUE(Asked.Given);
             SECURITY_DESCRIPTOR_RELATIVE *header = (SECURITY_DESCRIPTOR_RELATIVE *)&Asked.Descriptor[0];
             EXPECT_EQ(header->Control & (SE_DACL_PRESENT | SE_DACL_PROTECTED), SE_DACL_PRESENT | SE_DACL_PROTECTED);
-            EXPECT_EQ(FullAccessSids((ACL *)((BYTE *)header + header->Dacl)), expected);
+            EXPECT_EQ(SidsOf((ACL *)((BYTE *)header + header->Dacl), true), expected);
 
             // Read back from the folder. Wine keeps of the list what Unix
             // permissions carry: SYSTEM and the owner, the user it runs as,
@@ -405,7 +392,7 @@ TEST_F(UninstallTempCopy, FolderIsClosedToAllButSystemAndAdministrators)
             ASSERT_TRUE(GetFileSecurityA(folder.c_str(), DACL_SECURITY_INFORMATION, read, sizeof read, &size));
             ASSERT_TRUE(GetSecurityDescriptorDacl(read, &present, &list, &defaulted));
             ASSERT_TRUE(present && list);
-            for (const std::string &sid : SidsOf(list))
+            for (const std::string &sid : SidsOf(list, false))
                 EXPECT_TRUE(sid == System || sid == Administrators || sid == OwnUserSid()) << sid;
         }
         DropTempCopy();

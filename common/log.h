@@ -1,0 +1,16 @@
+// The log a /LOG= switch asks for: plain text in the ANSI code page,
+// appended to, a line per event with its local time.
+#ifndef COMMON_LOG_H
+#define COMMON_LOG_H
+
+#include <windows.h>
+
+// Opens the file, creating it when it is new; 0 when it cannot be written.
+int OpenLog(const char *path);
+// A line of at most LOG_LINE_CHARS characters; nothing when no log is open.
+void LogLine(const char *format, ...);
+void CloseLog(void);
+
+#define LOG_LINE_CHARS 1024
+
+#endif
