@@ -46,6 +46,12 @@ void LogLine(const char *format, ...)
     WriteFile(LogFile, line, length, &written, NULL);
 }
 
+void LogWindowsVersion(const OSVERSIONINFOA *version)
+{
+    LogLine("Windows %lu.%lu.%lu, platform %lu", version->dwMajorVersion, version->dwMinorVersion,
+            version->dwBuildNumber & 0xFFFF, version->dwPlatformId);
+}
+
 void CloseLog(void)
 {
     if (LogFile)

@@ -10,6 +10,8 @@ int OpenLog(const char *path);
 // A line of at most LOG_LINE_CHARS characters; nothing when no log is open.
 void LogLine(const char *format, ...);
 void CloseLog(void);
+// The line both programs start with: the Windows version as it answered.
+void LogWindowsVersion(const OSVERSIONINFOA *version);
 
 #define LOG_LINE_CHARS 1024
 

@@ -11,8 +11,7 @@ UINT CheckWindowsVersion(void)
         SetupState.PlatformId = version.dwPlatformId;
         SetupState.MajorVersion = version.dwMajorVersion;
         minor = version.dwMinorVersion;
-        LogLine("Windows %lu.%lu.%lu, platform %lu", version.dwMajorVersion, minor, version.dwBuildNumber & 0xFFFF,
-                version.dwPlatformId);
+        LogWindowsVersion(&version);
     }
     // NT reports 3.1 as minor 10, 3.5 as 50 and 3.51 as 51.
     if (SetupState.PlatformId == VER_PLATFORM_WIN32_WINDOWS)

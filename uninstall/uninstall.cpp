@@ -102,8 +102,7 @@ static UINT Run(const char *finish)
     if (GetVersionExA(&version)) {
         UninstallState.PlatformId = version.dwPlatformId;
         UninstallState.MajorVersion = version.dwMajorVersion;
-        LogLine("Windows %lu.%lu.%lu, platform %lu", version.dwMajorVersion, version.dwMinorVersion,
-                version.dwBuildNumber & 0xFFFF, version.dwPlatformId);
+        LogWindowsVersion(&version);
     }
     // The copy holds the mark its uninstaller passed on.
     if (finish)

@@ -200,7 +200,7 @@ TEST_F(Unattended, CommandLinesNotUnderstoodInstallNothing)
             MessageBoxSeen box = WaitForMessageBox(Run);
             ASSERT_NE(box.Window, (HWND)NULL);
             EXPECT_EQ(box.Caption, SetupTitleText);
-            EXPECT_EQ(box.Text, WithName(MessageTexts[ARRAY_LENGTH(MessageTexts) - 1].Text, ""));
+            EXPECT_EQ(box.Text, SetupSwitchesText);
             Answer(box, IDOK);
         }
         EXPECT_EQ(WaitForExit(Run), EXIT_COMMAND_LINE);

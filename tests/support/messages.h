@@ -7,6 +7,13 @@
 #include <windows.h>
 #include <string>
 
+// The list of switches, shown for /? and for a command line not understood.
+inline constexpr char SetupSwitchesText[] =
+    "Setup takes these switches:\n\n/S\tinstalls without any window; the exit code tells the result\n"
+    "/P\tinstalls showing only its progress\n/SHORTCUT=all, user or none\n\twhere the Start Menu shortcut "
+    "goes\n/LOG=file\tadds what it does to the file (quote a path with spaces)\n/D=folder\tthe install "
+    "folder; last, it takes the rest of the line\n/?\tthis list\n\nNothing was installed.";
+
 struct MessageText {
     UINT Id;
     const char *Text;
@@ -39,10 +46,7 @@ inline constexpr MessageText MessageTexts[] = {
     { 223, "Brindlecast Setup is already running." },
     { 251, "Copying files..." },
     { 252, "Updating registry..." },
-    { 253, "Setup takes these switches:\n\n/S\tinstalls without any window; the exit code tells the result\n"
-           "/P\tinstalls showing only its progress\n/SHORTCUT=all, user or none\n\twhere the Start Menu shortcut "
-           "goes\n/LOG=file\tadds what it does to the file (quote a path with spaces)\n/D=folder\tthe install "
-           "folder; last, it takes the rest of the line\n/?\tthis list\n\nNothing was installed." },
+    { 253, SetupSwitchesText },
 };
 
 inline constexpr char SetupTitleText[] = "Brindlecast 1.26 Trial Setup";
