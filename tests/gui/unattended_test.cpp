@@ -95,6 +95,7 @@ TEST_F(Unattended, QuietFailuresEndWithTheirMessageNumber)
           [](const std::string &media) { WriteBytes(media + "\\Order.txt", "changed"); } },
         { "shortcut name taken", "/S /SHORTCUT=user /D=~\\Apps", IDS_REGISTRY_FAILED,
           [](const std::string &) { CreateDirectoryA(ShortcutPath(CSIDL_STARTMENU).c_str(), NULL); } },
+        { "maker key locked", "/S /D=~\\Apps", IDS_REGISTRY_FAILED, [](const std::string &) { LockMakerKey(); } },
         { "old Windows", "/S /D=~\\Apps", IDS_BAD_WINDOWS,
           [](const std::string &) { SetReportedVersion("win31"); } },
     };
