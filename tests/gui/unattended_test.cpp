@@ -166,10 +166,11 @@ TEST_F(Unattended, LogTellsEveryStepOfTheRun)
     for (const char *file : ShippedFiles)
         EXPECT_TRUE(HasLine(lines, "Copied " + folder + "\\" + file)) << file;
     for (const InstalledValue &value : InstalledValues(folder))
-        if (value.Type == REG_SZ)
+        if (value.Type == REG_SZ) {
             EXPECT_TRUE(HasLine(lines, std::string("Registry value ") + (value.Name ? value.Name : "(default)") + " = "
                                            + value.Text))
                 << value.Key << " " << (value.Name ? value.Name : "");
+        }
     EXPECT_TRUE(HasLine(lines, "Shortcut: " + ShortcutPath(CSIDL_STARTMENU)));
     EXPECT_EQ(lines[lines.size() - 2], "Installed.");
     EXPECT_EQ(lines.back(), "Exit code 0");
