@@ -89,7 +89,6 @@ void RemovePreviousInstall(HWND owner)
     // Paths and the program's entry.
     HKEY keys[2 + CURRENT_VERSION_DEPTH + 2];
     char oldPath[MAX_PATH + 1];
-    DWORD size = MAX_PATH;
     int opened = 0;
 
     // Only the maker key's existence counts.
@@ -99,9 +98,7 @@ void RemovePreviousInstall(HWND owner)
     if (opened == 2 + CURRENT_VERSION_DEPTH
         && OpenKey(keys[opened - 1], AppPathsKey, KEY_ENUMERATE_SUB_KEYS, keys, &opened)
         && OpenKey(keys[opened - 1], ProgramFile, KEY_QUERY_VALUE, keys, &opened)
-        && RegQueryValueExA(keys[opened - 1], AppPathValue, NULL, NULL, (BYTE *)oldPath, &size) == ERROR_SUCCESS) {
-        // The value may have been stored without its terminator.
-        oldPath[size] = 0;
+        && ReadKeyText(keys[opened - 1], AppPathValue, oldPath, sizeof oldPath)) {
         // Only a folder given from its drive's root is an installation of
         // this setup: a relative one, or a drive letter and colon alone,
         // would be read against whatever folder happens to be current.
