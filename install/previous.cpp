@@ -2,10 +2,10 @@
 #include "install.h"
 
 static const char MoveQuestion[] =
-    "Settings files were found while removing a previous installation of Brindlecast. "
+    "Settings files were found while removing a previous installation of " PRODUCT_NAME ". "
     "Do you want Setup to move them to the new installation folder?";
 static const char MoveFailed[] =
-    "Setup could not move one or more settings files to the new Brindlecast installation folder! "
+    "Setup could not move one or more settings files to the new " PRODUCT_NAME " installation folder! "
     "Setup will continue.";
 // The old folder is read from the registry into MAX_PATH + 1 bytes; a path
 // inside it has room for a backslash and the longest name the platform allows.
