@@ -1,13 +1,16 @@
 # Fails the build when License.txt does not add up to the byte sum the
-# program checks at start-up, or is larger than it accepts. A header whose
-# numbers can no longer be read fails it too: a check that finds nothing to
-# compare with must not pass.
-file(READ "${HEADER}" header)
+# program checks at start-up, or is larger than it accepts:
+#
+#   cmake -DLICENSE=<License.txt> -DFACTS=<product.cmake> -P check-license.cmake
+#
+# Facts whose numbers cannot be read fail it too: a check that finds nothing
+# to compare with must not pass.
+cmake_minimum_required(VERSION 3.20)
+include("${FACTS}")
 foreach(name AGREEMENT_SUM AGREEMENT_MAX)
-  if(NOT header MATCHES "#define ${name} ([0-9]+)")
-    message(FATAL_ERROR "${HEADER} defines no ${name} as a number: License.txt cannot be checked.")
+  if(NOT "${${name}}" MATCHES "^[0-9]+$")
+    message(FATAL_ERROR "${FACTS} sets no ${name} as a number: License.txt cannot be checked.")
   endif()
-  set(${name} "${CMAKE_MATCH_1}")
 endforeach()
 
 file(READ "${LICENSE}" hex HEX)

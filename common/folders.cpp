@@ -6,10 +6,7 @@ int ProgramFolder(char *to, DWORD room)
 {
     DWORD length = GetModuleFileNameA(NULL, to, room);
 
-    if (length == 0 || length >= room || !LastBackslash(to))
-        return 0;
-    LastBackslash(to)[1] = 0;
-    return 1;
+    return length != 0 && length < room && FolderOf(to, to, FOLDER_AND_BACKSLASH);
 }
 
 const char *LocalRedirection(char *to)

@@ -29,6 +29,16 @@ void CloseKeys(HKEY *keys, int count)
         RegCloseKey(keys[--count]);
 }
 
+int ReadKeyText(HKEY key, const char *value, char *to, DWORD room)
+{
+    DWORD size = room - 1;
+
+    if (RegQueryValueExA(key, value, NULL, NULL, (BYTE *)to, &size) != ERROR_SUCCESS)
+        return 0;
+    to[size] = 0;
+    return 1;
+}
+
 HKEY AssociationKey(DWORD platformId, DWORD majorVersion, const char *name, char *to)
 {
     if (platformId == VER_PLATFORM_WIN32_NT && majorVersion >= 5) {

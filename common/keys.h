@@ -14,6 +14,13 @@ void CloseKeys(HKEY *keys, int count);
 // this way closes all it opened, on every path, with one CloseKeys(keys, *opened).
 int OpenKey(HKEY parent, const char *name, REGSAM access, HKEY *keys, int *opened);
 
+// Reads a value of a key, of whatever type it was stored as, into `to` and
+// ends it with a terminator of its own after its last byte: a value stored
+// without one does not run on, and one stored with it ends there. Returns 1
+// when the value had at most room - 1 bytes; 0 when it is missing or longer,
+// and `to` then holds no text to read.
+int ReadKeyText(HKEY key, const char *value, char *to, DWORD room);
+
 // The root and the path below it of a key of the machine's file
 // associations (the extension or the file type) on that platform and major
 // version. Windows 2000 and later write through HKEY_CLASSES_ROOT into the

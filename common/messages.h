@@ -4,6 +4,8 @@
 #ifndef COMMON_MESSAGES_H
 #define COMMON_MESSAGES_H
 
+#include "productfacts.h"
+
 /* An unattended run ends with 0 when done, with EXIT_COMMAND_LINE when its
    command line asked for the list of switches or was not understood (nothing
    was done), and otherwise with the number of the message it would show. */
@@ -12,6 +14,6 @@
 
 /* Both programs' string tables hold it under this number. */
 #define IDS_ALREADY_RUNNING    223
-#define ALREADY_RUNNING_TEXT   "Brindlecast Setup is already running."
+#define ALREADY_RUNNING_TEXT   PRODUCT_NAME " Setup is already running."
 
 #endif

@@ -1,22 +1,25 @@
 // The product's facts: its names, files, registry keys and values, each
-// written once and shared by the setup program and the uninstaller.
+// written once and shared by the setup program and the uninstaller. Its
+// name, maker and version are the build's too: they are written in
+// product.cmake and come from the header the build makes of it.
 #ifndef COMMON_PRODUCT_H
 #define COMMON_PRODUCT_H
 
-#define PRODUCT "Brindlecast"
+#include "productfacts.h"
+
 #define PROGRAM "Tessel.exe"
 
 #define ARRAY_LENGTH(array) (sizeof (array) / sizeof (array)[0])
 
-inline constexpr char SetupTitle[] = PRODUCT " 1.26 Trial Setup";
+inline constexpr char SetupTitle[] = PRODUCT_NAME " " PRODUCT_VERSION " Trial Setup";
 #define SETUP_TITLE_LENGTH ((int)sizeof SetupTitle - 1)
 inline constexpr char SetupClassName[] = "SetupClass";
 
-inline constexpr char ProductName[] = PRODUCT;
-inline constexpr char MakerName[] = "Tarnwicke";
-inline constexpr char VersionName[] = "1.26";
-inline constexpr char ProductFolder[] = "\\" PRODUCT;
-inline constexpr char FallbackInstallDir[] = "C:\\" PRODUCT;
+inline constexpr char ProductName[] = PRODUCT_NAME;
+inline constexpr char MakerName[] = PRODUCT_MAKER;
+inline constexpr char VersionName[] = PRODUCT_VERSION;
+inline constexpr char ProductFolder[] = "\\" PRODUCT_NAME;
+inline constexpr char FallbackInstallDir[] = "C:\\" PRODUCT_NAME;
 
 inline constexpr char LicenseFile[] = "License.txt";
 inline constexpr char ProgramFile[] = PROGRAM;
@@ -28,7 +31,7 @@ inline constexpr const char *ProductFiles[] = {
 };
 #define COPIED_FILE_COUNT 7    // the first seven are shipped; the last three are only ever deleted
 inline constexpr char SettingsPattern[] = "*.tsl";
-inline constexpr char ShortcutFile[] = PRODUCT ".lnk";
+inline constexpr char ShortcutFile[] = PRODUCT_NAME ".lnk";
 inline constexpr char ShortcutDescription[] = "Shortcut to " PROGRAM;
 
 inline constexpr char MachineSoftwareKey[] = "SOFTWARE";
@@ -55,7 +58,7 @@ inline constexpr const char *WindowPositionValues[] = { "WindowLeft", "WindowTop
 // HKEY_LOCAL_MACHINE; HKEY_CLASSES_ROOT is that key merged with the user's.
 inline constexpr char MachineClassesKey[] = "Software\\Classes";
 inline constexpr char SettingsExtension[] = ".tsl";
-inline constexpr char FileTypeDescription[] = PRODUCT " File";
+inline constexpr char FileTypeDescription[] = PRODUCT_NAME " File";
 inline constexpr char DefaultIconKey[] = "DefaultIcon";
 inline constexpr const char *OpenCommandChain[] = { "shell", "open", "command" };
 #define OPEN_COMMAND_DEPTH ((int)ARRAY_LENGTH(OpenCommandChain))
@@ -63,7 +66,7 @@ inline constexpr char OpenCommandTail[] = " %1";
 
 // The uninstaller: its caption, the switch that runs it without questions
 // or boxes, and what it needs to remove itself.
-inline constexpr char UninstallTitle[] = PRODUCT " 1.26 Uninstall";
+inline constexpr char UninstallTitle[] = PRODUCT_NAME " " PRODUCT_VERSION " Uninstall";
 #define QUIET_SWITCH "S"
 inline constexpr char QuietSwitch[] = QUIET_SWITCH;
 inline constexpr char QuietUninstallTail[] = " /" QUIET_SWITCH;
@@ -88,10 +91,9 @@ inline constexpr char RestartDelete[] = "NUL=";
 // The mark of a running setup or uninstaller, in the namespace that all
 // sessions share; without its first seven characters where Windows has
 // only one namespace.
-inline constexpr char RunMark[] = "Global\\" PRODUCT " Setup";
+inline constexpr char RunMark[] = "Global\\" PRODUCT_NAME " Setup";
 #define RUN_MARK_UNPREFIXED (RunMark + 7)
 
-#undef PRODUCT
 #undef PROGRAM
 
 #endif

@@ -3,9 +3,18 @@
 #include "text.h"
 #include <shlobj.h>
 
-// Loaded when first needed and never freed: the shortcut's link object
-// lives in it.
-static const char ShellDll[] = "shell32.dll";
+// The shell is loaded from the system folder when first needed and never
+// freed: the shortcut's link object lives in it. The other two are the
+// program's own imports, loaded before it starts.
+static const char KernelDll[] = "kernel32.dll", AdvapiDll[] = "advapi32.dll", ShellDll[] = "shell32.dll";
+
+// Each call's name, in the order of BoundCall; its DLL is its group's.
+static const char *const BoundNames[] = {
+    "SetDefaultDllDirectories", "MoveFileExA", "GetTempPath2A", "FindFirstFileW", "FindNextFileW", "MoveFileW",
+    "OpenProcessToken", "GetTokenInformation", "SetSecurityDescriptorControl", "SystemFunction036",
+    "SHGetSpecialFolderLocation", "SHGetPathFromIDListA", "SHGetMalloc", "SHChangeNotify",
+};
+static_assert(sizeof BoundNames / sizeof *BoundNames == BOUND_CALLS, "a name for every bound call");
 
 // DLLs that system code (the theme engine, the shell, COM, the security and
 // compatibility layers) loads by bare name after start-up. Without
@@ -44,21 +53,34 @@ HMODULE LoadSystemLibrary(const char *name)
     return module;
 }
 
+int ReadWindowsVersion(OSVERSIONINFOA *version)
+{
+    version->dwOSVersionInfoSize = sizeof *version;
+    return GetVersionExA(version);
+}
+
 // On Windows Vista, SetDefaultDllDirectories (from a later update) keeps
 // CoCreateInstance from creating the shell's link object.
 static int IsWindowsVista(void)
 {
     OSVERSIONINFOA version;
 
-    version.dwOSVersionInfoSize = sizeof version;
-    return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion == 6
+    return ReadWindowsVersion(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion == 6
            && version.dwMinorVersion == 0;
+}
+
+FARPROC BoundFunction(BoundCall call)
+{
+    HMODULE module = call >= FIRST_SHELL_CALL ? LoadSystemLibrary(ShellDll)
+                                              : GetModuleHandleA(call >= FIRST_ADVAPI_CALL ? AdvapiDll : KernelDll);
+
+    return module ? GetProcAddress(module, BoundNames[call]) : NULL;
 }
 
 void HardenDllSearch(void)
 {
-    SetDefaultDllDirectoriesCall setDefault = (SetDefaultDllDirectoriesCall)(void *)GetProcAddress(
-        GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
+    SetDefaultDllDirectoriesCall setDefault =
+        (SetDefaultDllDirectoriesCall)(void *)BoundFunction(CALL_SET_DEFAULT_DLL_DIRECTORIES);
 
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     if (setDefault && !IsWindowsVista() && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32))
@@ -67,19 +89,11 @@ void HardenDllSearch(void)
         LoadSystemLibrary(name);
 }
 
-// A function of the shell, or none when the shell could not be loaded.
-static FARPROC ShellFunction(HMODULE shell, const char *name)
-{
-    return shell ? GetProcAddress(shell, name) : NULL;
-}
-
 int FindSpecialFolder(HWND owner, int csidl, char *path)
 {
-    HMODULE shell = LoadSystemLibrary(ShellDll);
-    SpecialFolderLocationCall location =
-        (SpecialFolderLocationCall)(void *)ShellFunction(shell, "SHGetSpecialFolderLocation");
-    PathFromIDListCall pathFromList = (PathFromIDListCall)(void *)ShellFunction(shell, "SHGetPathFromIDListA");
-    GetMallocCall getMalloc = (GetMallocCall)(void *)ShellFunction(shell, "SHGetMalloc");
+    SpecialFolderLocationCall location = (SpecialFolderLocationCall)(void *)BoundFunction(CALL_SPECIAL_FOLDER_LOCATION);
+    PathFromIDListCall pathFromList = (PathFromIDListCall)(void *)BoundFunction(CALL_PATH_FROM_ID_LIST);
+    GetMallocCall getMalloc = (GetMallocCall)(void *)BoundFunction(CALL_GET_MALLOC);
     LPITEMIDLIST list = NULL;
     IMalloc *allocator;
     int found;
@@ -99,8 +113,7 @@ int FindSpecialFolder(HWND owner, int csidl, char *path)
 
 void NotifyAssociationsChanged(void)
 {
-    ChangeNotifyCall notify =
-        (ChangeNotifyCall)(void *)ShellFunction(LoadSystemLibrary(ShellDll), "SHChangeNotify");
+    ChangeNotifyCall notify = (ChangeNotifyCall)(void *)BoundFunction(CALL_CHANGE_NOTIFY);
 
     if (notify)
         notify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, NULL, NULL);

@@ -10,6 +10,28 @@
 // folder, where a downloaded setup program may have company.
 void HardenDllSearch(void);
 
+// The functions that only some Windows versions have, bound at run time:
+// importing one would make the loader of the others refuse the program.
+// Grouped by their DLL: each group starts at its FIRST_*_CALL.
+enum BoundCall {
+    // kernel32
+    CALL_SET_DEFAULT_DLL_DIRECTORIES, CALL_MOVE_FILE_EX, CALL_GET_TEMP_PATH2,
+    CALL_FIND_FIRST_FILE_W, CALL_FIND_NEXT_FILE_W, CALL_MOVE_FILE_W,
+    // advapi32: what only Windows NT has, and the system's random generator
+    CALL_OPEN_PROCESS_TOKEN, CALL_GET_TOKEN_INFORMATION, CALL_SET_SECURITY_DESCRIPTOR_CONTROL, CALL_RANDOM,
+    // shell32 (4.0 and later), loaded from the system folder
+    CALL_SPECIAL_FOLDER_LOCATION, CALL_PATH_FROM_ID_LIST, CALL_GET_MALLOC, CALL_CHANGE_NOTIFY,
+    BOUND_CALLS,
+    FIRST_ADVAPI_CALL = CALL_OPEN_PROCESS_TOKEN,
+    FIRST_SHELL_CALL = CALL_SPECIAL_FOLDER_LOCATION,
+};
+// The function's address, or NULL when this Windows lacks it or its DLL.
+FARPROC BoundFunction(BoundCall call);
+
+// The Windows version as the system reports it (to programs that name the
+// versions they know in their manifest, the true one); 0 when it answers none.
+int ReadWindowsVersion(OSVERSIONINFOA *version);
+
 // The path of a shell special folder (CSIDL_*) in a buffer of MAX_PATH bytes.
 // Returns 1 when found, 0 on any failure, a system without the shell's
 // folder functions included (Windows NT 3.x).

@@ -22,6 +22,19 @@ char *LastBackslash(char *text)
     return found;
 }
 
+char *FolderOf(char *to, const char *path, FolderForm form)
+{
+    char *cut;
+
+    CopyText(to, path);
+    if (!(cut = LastBackslash(to)))
+        return 0;
+    if (form == FOLDER_AND_BACKSLASH || cut == to + 2)
+        cut++;
+    *cut = 0;
+    return cut;
+}
+
 void DropTrailingBackslash(char *text)
 {
     // The first byte of the last character; the text itself when it is empty.

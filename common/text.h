@@ -12,6 +12,17 @@ char *CopyText(char *to, const char *from);
 char *AppendText(char *to, const char *from);
 // The last backslash of a text, or 0 when it has none.
 char *LastBackslash(char *text);
+// The forms of a folder that FolderOf gives: ready for a name to follow,
+// or ending at its own last part.
+enum FolderForm { FOLDER_ALONE, FOLDER_AND_BACKSLASH };
+// Copies into `to` the folder that holds a path's last part: the path up to
+// its last backslash (found by characters), "C:\a\b.exe" gives "C:\a", or
+// "C:\a\" with FOLDER_AND_BACKSLASH. `to` may be the path itself, cut in
+// place. A backslash third in the path, a drive root's, stays in either form
+// ("C:\b.exe" gives "C:\"): "C:" alone names the drive's current folder.
+// Returns the folder's end, its terminator; 0, with the path copied whole,
+// when the path has no backslash.
+char *FolderOf(char *to, const char *path, FolderForm form);
 // Removes one backslash from the end of a text, when its last character is one.
 void DropTrailingBackslash(char *text);
 // Removes leading and trailing spaces and tabs in place.

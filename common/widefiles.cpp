@@ -1,13 +1,12 @@
-// Binds the wide file calls at run time and builds wide paths from ANSI folders and wide names.
+// Binds the wide file calls through the table of run-time bindings and builds wide paths from ANSI folders and wide names.
 #include "widefiles.h"
+#include "system.h"
 
 int BindWideFileCalls(WIDEFILECALLS *calls)
 {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-
-    calls->FindFirst = (HANDLE(WINAPI *)(LPCWSTR, LPWIN32_FIND_DATAW))(void *)GetProcAddress(kernel, "FindFirstFileW");
-    calls->FindNext = (BOOL(WINAPI *)(HANDLE, LPWIN32_FIND_DATAW))(void *)GetProcAddress(kernel, "FindNextFileW");
-    calls->Move = (BOOL(WINAPI *)(LPCWSTR, LPCWSTR))(void *)GetProcAddress(kernel, "MoveFileW");
+    calls->FindFirst = (HANDLE(WINAPI *)(LPCWSTR, LPWIN32_FIND_DATAW))(void *)BoundFunction(CALL_FIND_FIRST_FILE_W);
+    calls->FindNext = (BOOL(WINAPI *)(HANDLE, LPWIN32_FIND_DATAW))(void *)BoundFunction(CALL_FIND_NEXT_FILE_W);
+    calls->Move = (BOOL(WINAPI *)(LPCWSTR, LPCWSTR))(void *)BoundFunction(CALL_MOVE_FILE_W);
     return calls->FindFirst && calls->FindNext && calls->Move;
 }
 

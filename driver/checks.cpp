@@ -1,13 +1,13 @@
 // The start-up check of the Windows version.
 #include "driver.h"
+#include "../common/system.h"
 
 UINT CheckWindowsVersion(void)
 {
     OSVERSIONINFOA version;
     DWORD minor = 0;
 
-    version.dwOSVersionInfoSize = sizeof version;
-    if (GetVersionExA(&version)) {
+    if (ReadWindowsVersion(&version)) {
         SetupState.PlatformId = version.dwPlatformId;
         SetupState.MajorVersion = version.dwMajorVersion;
         minor = version.dwMinorVersion;

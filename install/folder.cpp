@@ -14,13 +14,9 @@ void DefaultInstallDir(void)
         && RegOpenKeyExA(keys[opened - 1], CurrentVersionChain[CURRENT_VERSION_DEPTH - 1], 0, KEY_QUERY_VALUE,
                          &keys[opened]) == ERROR_SUCCESS) {
         opened++;
-        // Leave room for the product folder's name and its terminator.
-        DWORD size = INSTALL_DIR_CHARS - sizeof ProductFolder;
-        found = RegQueryValueExA(keys[opened - 1], ProgramFilesValue, NULL, NULL,
-                                 (BYTE *)SetupState.InstallPath, &size) == ERROR_SUCCESS;
-        // A value stored without its terminator must not run on into the rest of the buffer.
-        if (found)
-            SetupState.InstallPath[size] = 0;
+        // Leaves room for the product folder's name.
+        found = ReadKeyText(keys[opened - 1], ProgramFilesValue, SetupState.InstallPath,
+                            sizeof SetupState.InstallPath + 1 - sizeof ProductFolder);
     }
     CloseKeys(keys, opened);
     if (found)
@@ -54,15 +50,12 @@ UINT TakeProposedChoices(void)
 }
 
 // Makes the parent current: the path up to and including its last backslash.
-static BOOL EnterParent(char *lastBackslash)
+static BOOL EnterParent(void)
 {
-    char kept = lastBackslash[1];
-    BOOL entered;
+    char parent[sizeof SetupState.InstallPath];
 
-    lastBackslash[1] = 0;
-    entered = SetCurrentDirectoryA(SetupState.InstallPath);
-    lastBackslash[1] = kept;
-    return entered;
+    FolderOf(parent, SetupState.InstallPath, FOLDER_AND_BACKSLASH);
+    return SetCurrentDirectoryA(parent);
 }
 
 UINT PrepareInstallDir(void)
@@ -82,13 +75,13 @@ UINT PrepareInstallDir(void)
     if (*CharPrevA(path, last) == '\\')
         return IDS_DOUBLE_BACKSLASH;
 
-    if (!EnterParent(last))
+    if (!EnterParent())
         return IDS_NO_PARENT_DIR;
     if (SetCurrentDirectoryA(path))
         return 0;
     if (GetLastError() != ERROR_FILE_NOT_FOUND)
         return IDS_NO_ACCESS_DIR;
-    if (!EnterParent(last))
+    if (!EnterParent())
         return IDS_NO_PARENT_DIR;
     // Made by the whole path, the very text every later step uses: by its
     // name alone, a name such as "/Tool" (the platform takes "/" for a

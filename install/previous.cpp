@@ -3,10 +3,10 @@
 #include "../common/widefiles.h"
 
 static const char MoveQuestion[] =
-    "Settings files were found while removing a previous installation of Brindlecast. "
+    "Settings files were found while removing a previous installation of " PRODUCT_NAME ". "
     "Do you want Setup to move them to the new installation folder?";
 static const char MoveFailed[] =
-    "Setup could not move one or more settings files to the new Brindlecast installation folder! "
+    "Setup could not move one or more settings files to the new " PRODUCT_NAME " installation folder! "
     "Setup will continue.";
 // The old folder is read from the registry into MAX_PATH + 1 bytes; a path
 // inside it has room for a backslash and the longest name the platform allows.
@@ -164,7 +164,6 @@ void RemovePreviousInstall(HWND owner)
     // Paths and the program's entry.
     HKEY keys[2 + CURRENT_VERSION_DEPTH + 2];
     char oldPath[MAX_PATH + 1];
-    DWORD size = MAX_PATH;
     int opened = 0;
 
     // Only the maker key's existence counts.
@@ -174,9 +173,7 @@ void RemovePreviousInstall(HWND owner)
     if (opened == 2 + CURRENT_VERSION_DEPTH
         && OpenKey(keys[opened - 1], AppPathsKey, KEY_ENUMERATE_SUB_KEYS, keys, &opened)
         && OpenKey(keys[opened - 1], ProgramFile, KEY_QUERY_VALUE, keys, &opened)
-        && RegQueryValueExA(keys[opened - 1], AppPathValue, NULL, NULL, (BYTE *)oldPath, &size) == ERROR_SUCCESS) {
-        // The value may have been stored without its terminator.
-        oldPath[size] = 0;
+        && ReadKeyText(keys[opened - 1], AppPathValue, oldPath, sizeof oldPath)) {
         // Only a folder given from its drive's root is an installation of
         // this setup: a relative one, or a drive letter and colon alone,
         // would be read against whatever folder happens to be current.

@@ -2,36 +2,25 @@
 #include "install.h"
 #include "../common/shelllink.h"
 #include "../common/system.h"
-#include <shlobj.h>
 
-// The folder the shell reports has at most MAX_PATH characters; the room
-// after it keeps a backslash and the shortcut's name inside the buffer.
-#define MENU_PATH_ROOM (MAX_PATH + 1 + sizeof ShortcutFile)
+// The shortcut's target, working folder and description.
+static int DescribeShortcut(IShellLinkA *link)
+{
+    char path[INSTALL_PATH_ROOM];
+
+    // The working folder is the install folder with a trailing backslash.
+    return SUCCEEDED(link->SetPath(InstallFolderPath(path, ProgramFile)))
+           && SUCCEEDED(link->SetWorkingDirectory(InstallFolderPath(path, "")))
+           && SUCCEEDED(link->SetDescription(ShortcutDescription));
+}
 
 static int SaveShortcut(const char *menuPath)
 {
-    char path[INSTALL_PATH_ROOM];
-    WCHAR widePath[MENU_PATH_ROOM];
-    IShellLinkA *link;
-    IPersistFile *file;
-    int saved;
+    char path[SHORTCUT_PATH_ROOM];
+    int saved = WithShellLink(JoinPath(path, menuPath, ShortcutFile), LINK_WRITE, DescribeShortcut);
 
-    if (FAILED(CoCreateInstance(ShellLinkClass, NULL, CLSCTX_INPROC_SERVER, ShellLinkInterface, (void **)&link)))
-        return 0;
-    // The working folder is the install folder with a trailing backslash.
-    if (FAILED(link->SetPath(InstallFolderPath(path, ProgramFile)))
-        || FAILED(link->SetWorkingDirectory(InstallFolderPath(path, "")))
-        || FAILED(link->SetDescription(ShortcutDescription))
-        || FAILED(link->QueryInterface(PersistFileInterface, (void **)&file))) {
-        link->Release();
-        return 0;
-    }
-    MultiByteToWideChar(CP_ACP, 0, JoinPath(path, menuPath, ShortcutFile), -1, widePath, MENU_PATH_ROOM);
-    saved = SUCCEEDED(file->Save(widePath, TRUE));
     if (saved)
         LogLine("Shortcut: %s", path);
-    file->Release();
-    link->Release();
     return saved;
 }
 

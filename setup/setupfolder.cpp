@@ -10,7 +10,7 @@ UINT FindSetupFolder(char *folder)
 {
     SIZE_T size = 256;
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-    char *path, *last;
+    char *path, *end;
     UINT failure = 0;
 
     if (!block)
@@ -27,13 +27,10 @@ UINT FindSetupFolder(char *folder)
         if (length == 0) {
             failure = IDS_NO_SETUP_PATH;
         } else if (length < size) {
-            last = LastBackslash(path);
-            if (last) {
-                last[1] = 0;
-                if (last + 1 - path >= SETUP_FOLDER_ROOM)
-                    GetShortPathNameA(path, path, size);
-            }
-            if (!last || lstrlenA(path) >= SETUP_FOLDER_ROOM)
+            end = FolderOf(path, path, FOLDER_AND_BACKSLASH);
+            if (end && end - path >= SETUP_FOLDER_ROOM)
+                GetShortPathNameA(path, path, size);
+            if (!end || lstrlenA(path) >= SETUP_FOLDER_ROOM)
                 failure = IDS_NO_SET_FOLDER;
             else
                 CopyText(folder, path);

@@ -16,9 +16,9 @@
 #define INSTALL_DIR_CHARS 520
 #define INSTALL_PATH_ROOM (INSTALL_DIR_CHARS + 1 + MAX_PATH)
 
-// Byte sum of the shipped License.txt; the build checks the file against it.
-#define AGREEMENT_SUM 266842
-#define AGREEMENT_MAX 4096
+// The shipped License.txt's byte sum and size limit, AGREEMENT_SUM and
+// AGREEMENT_MAX, are product facts (product.h): the build checks the file
+// against them too.
 
 enum { SHORTCUT_ALL_USERS, SHORTCUT_CURRENT_USER, SHORTCUT_NONE };
 // With its pages (no switch, or only /D=, /SHORTCUT= and /LOG=), without

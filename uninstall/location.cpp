@@ -20,33 +20,23 @@ char *CurrentVersionPath(char *to, const char *key, const char *entry)
 int ReadString(HKEY root, const char *path, const char *value, char *to, DWORD room)
 {
     HKEY key;
-    DWORD size = room - 1;
     int read;
 
     if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return 0;
-    read = RegQueryValueExA(key, value, NULL, NULL, (BYTE *)to, &size) == ERROR_SUCCESS;
+    read = ReadKeyText(key, value, to, room);
     RegCloseKey(key);
-    // A value stored without its terminator must not run on.
-    if (read)
-        to[size] = 0;
     return read;
 }
 
 int InOwnFolder(const char *file)
 {
     char folder[MAX_PATH];
-    char *cut;
 
     // Only a path from a drive's root names a folder whatever is current.
     if (!HasDrivePrefix(file) || lstrlenA(file) >= MAX_PATH)
         return 0;
-    CopyText(folder, file);
-    cut = LastBackslash(folder);
-    if (!cut)
-        return 0;
-    // The backslash stays: "C:" alone would name the drive's current folder.
-    cut[1] = 0;
+    FolderOf(folder, file, FOLDER_AND_BACKSLASH);
     return SameFolder(folder, UninstallState.Folder);
 }
 
@@ -60,19 +50,13 @@ int LocateInstallation(void)
 {
     char path[FOLDER_PATH_ROOM];
     DWORD length;
-    char *cut;
 
     UninstallState.MessageId = IDS_NO_PROGRAM_PATH;
     length = GetModuleFileNameA(NULL, UninstallState.Program, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return 0;
-    CopyText(UninstallState.Folder, UninstallState.Program);
-    cut = LastBackslash(UninstallState.Folder);
-    if (!cut)
+    if (!FolderOf(UninstallState.Folder, UninstallState.Program, FOLDER_ALONE))
         return 0;
-    if (cut == UninstallState.Folder + 2)
-        cut++;
-    *cut = 0;
     // Beside the setup program it is part of the setup files, perhaps on a
     // disc: they are not an installation.
     UninstallState.MessageId = IDS_SETUP_FOLDER;

@@ -7,8 +7,7 @@
 // path with the record's name for the copy's.
 static char *RecordPath(char *to, const char *copy)
 {
-    CopyText(to, copy);
-    CopyText(LastBackslash(to) + 1, TempCopyRecord);
+    CopyText(FolderOf(to, copy, FOLDER_AND_BACKSLASH), TempCopyRecord);
     return to;
 }
 
@@ -59,8 +58,7 @@ void DropTempCopy(void)
     if (UninstallState.CopyMade & MADE_COPY)
         DeleteFileA(UninstallState.Copy);
     if (UninstallState.CopyMade & MADE_FOLDER) {
-        CopyText(path, UninstallState.Copy);
-        *LastBackslash(path) = 0;
+        FolderOf(path, UninstallState.Copy, FOLDER_ALONE);
         RemoveDirectoryA(path);
     }
     UninstallState.CopyMade = 0;
@@ -81,8 +79,7 @@ void RemoveAtRestart(const char *path)
     if (UninstallState.PlatformId == VER_PLATFORM_WIN32_NT) {
         // Bound at run time: the loader of the Windows 95 family, which has
         // no such list, would refuse a program that imports it.
-        MoveFileLaterCall moveLater = (MoveFileLaterCall)(void *)GetProcAddress(GetModuleHandleA("kernel32.dll"),
-                                                                                "MoveFileExA");
+        MoveFileLaterCall moveLater = (MoveFileLaterCall)(void *)BoundFunction(CALL_MOVE_FILE_EX);
         if (moveLater)
             moveLater(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
         return;
@@ -118,8 +115,7 @@ void HandOverToCopy(void)
         wsprintfA(command, "\"%s\" %s%lx %s", UninstallState.Copy, FinishSwitch, (DWORD)(UINT_PTR)self,
                   UninstallState.Program);
         // Started in its own folder, so that it holds no folder of the product.
-        CopyText(folder, UninstallState.Copy);
-        *LastBackslash(folder) = 0;
+        FolderOf(folder, UninstallState.Copy, FOLDER_ALONE);
         startup.cb = sizeof startup;
         if (CreateProcessA(UninstallState.Copy, command, NULL, NULL, TRUE, 0, NULL, folder, &startup, &started)) {
             // Running, its file is the system's to keep.
@@ -179,7 +175,7 @@ static int RecordNames(char *own, const char *path)
 }
 
 // The original's file, and its folder when nothing else is left in it.
-static void RemoveOriginal(char *program, char *cut)
+static void RemoveOriginal(char *program)
 {
     int tries;
 
@@ -189,9 +185,7 @@ static void RemoveOriginal(char *program, char *cut)
         Sleep(250);
     if (FileThere(program))
         RemoveAtRestart(program);
-    if (cut == program + 2)
-        cut++;
-    *cut = 0;
+    FolderOf(program, program, FOLDER_ALONE);
     // A folder that still holds files, the user's, stays. An empty one that
     // cannot go now, the current folder of some program, goes at the restart
     // on Windows NT.
@@ -221,7 +215,7 @@ UINT FinishRemoval(const char *arguments)
     // runs on, ends the wait in time and removes nothing.
     if (cut && lstrcmpiA(cut + 1, UninstallerFile) == 0 && WaitForSingleObject(original, FINISH_WAIT) == WAIT_OBJECT_0
         && GetExitCodeProcess(original, &code)) {
-        RemoveOriginal(program, cut);
+        RemoveOriginal(program);
         result = 0;
     }
     // This program's own folder: the record goes now, the running file and
@@ -229,7 +223,7 @@ UINT FinishRemoval(const char *arguments)
     // only files then, and leaves the empty folder.
     DeleteFileA(RecordPath(record, own));
     RemoveAtRestart(own);
-    *LastBackslash(own) = 0;
+    FolderOf(own, own, FOLDER_ALONE);
     if (UninstallState.PlatformId == VER_PLATFORM_WIN32_NT)
         RemoveAtRestart(own);
     return result;

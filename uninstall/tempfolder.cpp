@@ -8,20 +8,10 @@ typedef BOOL(WINAPI *OpenTokenCall)(HANDLE, DWORD, PHANDLE);
 typedef BOOL(WINAPI *TokenInformationCall)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
 typedef BOOL(WINAPI *SetControlCall)(PSECURITY_DESCRIPTOR, SECURITY_DESCRIPTOR_CONTROL, SECURITY_DESCRIPTOR_CONTROL);
 
-static const char Kernel[] = "kernel32.dll";
-static const char Advapi[] = "advapi32.dll";
-
 // Well-known SIDs as the system stores them: revision 1, the number of
 // sub-authorities, the NT authority (5), then the sub-authorities.
 static const DWORD SystemSid[] = { 0x00000101, 0x05000000, 18 };
 static const DWORD AdministratorsSid[] = { 0x00000201, 0x05000000, 32, 544 };
-
-// Only what Windows NT has is looked for, so nothing is imported that the
-// loader of Windows 95 or NT 3.5 would refuse.
-static FARPROC Bound(const char *dll, const char *name)
-{
-    return GetProcAddress(GetModuleHandleA(dll), name);
-}
 
 static DWORD SidLength(const void *sid)
 {
@@ -46,8 +36,8 @@ static const void *UnelevatedUser(void)
 {
     // A token's groups, for an account in many domain groups too.
     static DWORD token[1024];
-    OpenTokenCall openToken = (OpenTokenCall)(void *)Bound(Advapi, "OpenProcessToken");
-    TokenInformationCall information = (TokenInformationCall)(void *)Bound(Advapi, "GetTokenInformation");
+    OpenTokenCall openToken = (OpenTokenCall)(void *)BoundFunction(CALL_OPEN_PROCESS_TOKEN);
+    TokenInformationCall information = (TokenInformationCall)(void *)BoundFunction(CALL_GET_TOKEN_INFORMATION);
     const void *user = NULL;
     HANDLE handle;
     DWORD size;
@@ -92,7 +82,7 @@ static PSECURITY_DESCRIPTOR PrivateDescriptor(void)
     SECURITY_DESCRIPTOR_RELATIVE *header = (SECURITY_DESCRIPTOR_RELATIVE *)descriptor;
     ACL *list = (ACL *)(header + 1);
     const void *user = UnelevatedUser();
-    SetControlCall setControl = (SetControlCall)(void *)Bound(Advapi, "SetSecurityDescriptorControl");
+    SetControlCall setControl = (SetControlCall)(void *)BoundFunction(CALL_SET_SECURITY_DESCRIPTOR_CONTROL);
     BYTE *end = AllowAll(AllowAll((BYTE *)(list + 1), SystemSid), AdministratorsSid);
 
     if (user)
@@ -118,7 +108,7 @@ static PSECURITY_DESCRIPTOR PrivateDescriptor(void)
 // what keeps the copy safe on Windows NT is the folder's access list.
 static void RandomBytes(BYTE *bytes, DWORD attempt)
 {
-    RandomCall random = (RandomCall)(void *)Bound(Advapi, "SystemFunction036");
+    RandomCall random = (RandomCall)(void *)BoundFunction(CALL_RANDOM);
     DWORD mix;
 
     if (random && random(bytes, TEMP_NAME_BYTES))
@@ -135,7 +125,7 @@ static void RandomBytes(BYTE *bytes, DWORD attempt)
 // every user may write to.
 static DWORD TempPath(char *folder)
 {
-    TempPathCall tempPath = (TempPathCall)(void *)Bound(Kernel, "GetTempPath2A");
+    TempPathCall tempPath = (TempPathCall)(void *)BoundFunction(CALL_GET_TEMP_PATH2);
 
     return tempPath ? tempPath(MAX_PATH, folder) : GetTempPathA(MAX_PATH, folder);
 }

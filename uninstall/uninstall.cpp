@@ -98,8 +98,7 @@ static UINT Run(const char *finish)
         Say(IDS_LOCAL_BESIDE, MB_ICONERROR, redirection);
         return 1;
     }
-    version.dwOSVersionInfoSize = sizeof version;
-    if (GetVersionExA(&version)) {
+    if (ReadWindowsVersion(&version)) {
         UninstallState.PlatformId = version.dwPlatformId;
         UninstallState.MajorVersion = version.dwMajorVersion;
         LogWindowsVersion(&version);

@@ -3,23 +3,8 @@
 // was written before stays.
 #include <memory>
 #include <shlobj.h>
-#include <sddl.h>
 #include "support/gui.h"
 #include "resources/resource.h"
-
-// A maker key that nobody may create subkeys below, as an administrator might leave it.
-static void LockMakerKey()
-{
-    HKEY key;
-    PSECURITY_DESCRIPTOR security;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, MakerKey, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL),
-              ERROR_SUCCESS);
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(D;;0x4;;;WD)(A;;KA;;;WD)", SDDL_REVISION_1,
-                                                                     &security, NULL));
-    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, security), ERROR_SUCCESS);
-    LocalFree(security);
-    RegCloseKey(key);
-}
 
 class RegistryRun : public GuiTest {
 protected:

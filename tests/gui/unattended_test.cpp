@@ -5,8 +5,10 @@
 #include "support/gui.h"
 #include "support/unattended.h"
 #include "support/uninstall_run.h"
+#include "support/held_copy.h"
 #include "setup/state.h"
 #include "common/messages.h"
+#include <algorithm>
 #include <shlobj.h>
 
 class Unattended : public FolderGuiTest {
@@ -22,6 +24,7 @@ protected:
         FolderGuiTest::TearDown();
         DeleteTree(DefaultInstallFolder());
         SetReportedVersion("");
+        SetEnvironmentVariableA(HELD_COPY_VARIABLE, NULL);
     }
     std::string Command(const std::string &arguments)
     {
@@ -92,6 +95,7 @@ TEST_F(Unattended, QuietFailuresEndWithTheirMessageNumber)
           [](const std::string &media) { WriteBytes(media + "\\Order.txt", "changed"); } },
         { "shortcut name taken", "/S /SHORTCUT=user /D=~\\Apps", IDS_REGISTRY_FAILED,
           [](const std::string &) { CreateDirectoryA(ShortcutPath(CSIDL_STARTMENU).c_str(), NULL); } },
+        { "maker key locked", "/S /D=~\\Apps", IDS_REGISTRY_FAILED, [](const std::string &) { LockMakerKey(); } },
         { "old Windows", "/S /D=~\\Apps", IDS_BAD_WINDOWS,
           [](const std::string &) { SetReportedVersion("win31"); } },
     };
@@ -162,10 +166,11 @@ TEST_F(Unattended, LogTellsEveryStepOfTheRun)
     for (const char *file : ShippedFiles)
         EXPECT_TRUE(HasLine(lines, "Copied " + folder + "\\" + file)) << file;
     for (const InstalledValue &value : InstalledValues(folder))
-        if (value.Type == REG_SZ)
+        if (value.Type == REG_SZ) {
             EXPECT_TRUE(HasLine(lines, std::string("Registry value ") + (value.Name ? value.Name : "(default)") + " = "
                                            + value.Text))
                 << value.Key << " " << (value.Name ? value.Name : "");
+        }
     EXPECT_TRUE(HasLine(lines, "Shortcut: " + ShortcutPath(CSIDL_STARTMENU)));
     EXPECT_EQ(lines[lines.size() - 2], "Installed.");
     EXPECT_EQ(lines.back(), "Exit code 0");
@@ -216,17 +221,42 @@ TEST_F(Unattended, CommandLinesNotUnderstoodInstallNothing)
 }
 
 // Passive: the backdrop and the progress panel, no page and no question
-// (not even for an earlier installation's settings files), and done.
+// (not even for an earlier installation's settings files), and done. The
+// panel is up for moments only, so the run (the setup's test build) is held
+// at its first copy until the panel has been seen there; let go, it ends by
+// itself: nothing waits for a click.
 TEST_F(Unattended, PassiveRunShowsOnlyItsProgress)
 {
     std::string old = Scratch + "\\Old Place", folder = Scratch + "\\New Place";
     ASSERT_TRUE(InstallInProcess(old, VER_PLATFORM_WIN32_NT, 6, SHORTCUT_NONE));
     WriteBytes(old + "\\one.tsl", "first");
-    WatchedRun passive = RunWatched(Command("/P /D=" + folder));
+    ASSERT_TRUE(CopyFileA(FAULT_SETUP, (Media + "\\Setup.exe").c_str(), FALSE));
+    static const char holdName[] = "Brindlecast passive run held";
+    HANDLE release = CreateEventA(NULL, TRUE, FALSE, holdName);
+    ASSERT_NE(release, (HANDLE)NULL);
+    SetEnvironmentVariableA(HELD_COPY_VARIABLE, holdName);
+
+    HWND panel = NULL;
+    std::vector<std::string> filesWhileHeld, panelButtons;
+    WatchedRun passive = RunWatched(Command("/P /D=" + folder), "", 60000, [&](const SetupRun &run, HWND window) {
+        if (panel || PageOf(window) != IDD_PROGRESS || GetWindow(window, GW_OWNER) != BackdropOf(run))
+            return;
+        panel = window;
+        filesWhileHeld = FilesIn(folder);
+        for (HWND control = GetWindow(window, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT))
+            if (ClassOf(control) == "Button")
+                panelButtons.push_back(std::to_string(GetDlgCtrlID(control)));
+        SetEvent(release);
+    });
+    CloseHandle(release);
+    EXPECT_NE(panel, (HWND)NULL) << "no visible progress panel owned by the backdrop";
+    // The settings file came along before; no product file yet.
+    EXPECT_EQ(filesWhileHeld, std::vector<std::string>{ "one.tsl" }) << "the run was not held before its first copy";
+    EXPECT_EQ(panelButtons, std::vector<std::string>{});
     EXPECT_EQ(passive.ExitCode, 0);
-    // A window's title may be gone already when it is read as the run ends.
-    ASSERT_FALSE(passive.Windows.empty());
-    EXPECT_EQ(passive.Windows.front().rfind("SetupClass: ", 0), 0u) << passive.Windows.front();
+    // The backdrop may be listed after the panel that stands above it.
+    EXPECT_TRUE(std::any_of(passive.Windows.begin(), passive.Windows.end(),
+                            [](const std::string &window) { return window.rfind("SetupClass: ", 0) == 0; }));
     const std::string progress = "(page " + std::to_string(IDD_PROGRESS) + ")";
     for (const std::string &window : passive.Windows)
         EXPECT_TRUE(window.rfind("SetupClass: ", 0) == 0

@@ -3,7 +3,10 @@
 # elevation request where Windows looks for it, inside a trustInfo that
 # declares exactly one namespace (Windows XP refuses a trustInfo without
 # one; Windows XP SP2 without its hotfix can restart when an element
-# declares the same namespace twice), and system DPI awareness.
+# declares the same namespace twice), system DPI awareness, and an identity
+# whose version has the four numbers Windows requires (the build makes it
+# from the product's version; Windows refuses to start a program whose
+# manifest it cannot parse).
 set -u
 manifest=$1
 fail=0
@@ -37,4 +40,13 @@ settings="/*[local-name()='assembly']/*[local-name()='application' and namespace
 aware="$settings/*[local-name()='dpiAware' and namespace-uri()='http://schemas.microsoft.com/SMI/2005/WindowsSettings']"
 expect "count($aware)" 1 "one dpiAware setting in its namespace"
 expect "normalize-space($aware)" true "dpiAware true (system-aware)"
+
+identity="/*[local-name()='assembly']/*[local-name()='assemblyIdentity' and namespace-uri()='$v1']"
+expect "count($identity)" 1 "one assemblyIdentity in the assembly"
+version=$(query "string($identity/@version)")
+if printf '%s\n' "$version" | grep -Eqx '[0-9]{1,5}\.[0-9]{1,5}\.[0-9]{1,5}\.[0-9]{1,5}'; then
+  echo "ok: identity version $version"
+else
+  echo "FAIL: identity version '$version' is not four numbers"; fail=1
+fi
 exit $fail

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <shlobj.h>
+#include <sddl.h>
 
 const char *const ProductFileNames[10] = {
     "License.txt", "Order.txt", "Tessel.exe", "Tessel.hlp", "Tessel.cnt", "Uninstal.exe",
@@ -197,6 +198,20 @@ void RecordPreviousInstall(const std::string &pathBytes, bool makerKey)
     // Windows NT does for callers that forgot the terminator.
     std::string guarded = pathBytes + "#";
     RegSetValueExA(key, "Path", 0, REG_SZ, (const BYTE *)guarded.data(), pathBytes.size());
+    RegCloseKey(key);
+}
+
+void LockMakerKey()
+{
+    HKEY key;
+    PSECURITY_DESCRIPTOR security;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, MakerKey, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL),
+              ERROR_SUCCESS);
+    // Denied: KEY_CREATE_SUB_KEY to everyone; everything else allowed, deleting the key too.
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(D;;0x4;;;WD)(A;;KA;;;WD)", SDDL_REVISION_1,
+                                                                     &security, NULL));
+    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, security), ERROR_SUCCESS);
+    LocalFree(security);
     RegCloseKey(key);
 }
 

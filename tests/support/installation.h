@@ -83,6 +83,9 @@ std::string DefaultInstallFolder();
 // The registry facts by which an earlier installation is known: the maker
 // key (when wanted) and the "Path" value with exactly these bytes.
 void RecordPreviousInstall(const std::string &pathBytes, bool makerKey = true);
+// A maker key that nobody may create subkeys below, as an administrator
+// might leave it; ResetMachine() still deletes it.
+void LockMakerKey();
 // A folder path stored as the setup stores it, with its terminator.
 std::string WithTerminator(const std::string &folder);
 // Writes each of the ten product files into a folder with a text that tells

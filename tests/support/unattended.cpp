@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <shlobj.h>
 
-WatchedRun RunWatched(const std::string &commandLine, const std::string &folder, DWORD timeout)
+WatchedRun RunWatched(const std::string &commandLine, const std::string &folder, DWORD timeout,
+                      const std::function<void(const SetupRun &run, HWND window)> &look)
 {
     WatchedRun watched = { -1, {} };
     SetupRun run = StartProgram(commandLine, folder);
@@ -16,12 +17,19 @@ WatchedRun RunWatched(const std::string &commandLine, const std::string &folder,
     // A look at its windows between each check of its end.
     while (WaitForSingleObject(run.Process.hProcess, 1) == WAIT_TIMEOUT && GetTickCount() - start < timeout)
         for (HWND window : WindowsOf(run)) {
+            if (look)
+                look(run, window);
             std::string kind = ClassOf(window);
+            int page = PageOf(window);
+            // The title as the window system keeps it (WindowText would wait
+            // for the run's thread to answer).
+            char title[256] = "";
+            GetWindowTextA(window, title, sizeof title);
             if (kind.empty())
                 continue;   // gone between the listing and the look
-            std::string seen = kind + ": " + WindowText(window);
-            if (PageOf(window))
-                seen += " (page " + std::to_string(PageOf(window)) + ")";
+            std::string seen = kind + ": " + title;
+            if (page)
+                seen += " (page " + std::to_string(page) + ")";
             if (std::find(watched.Windows.begin(), watched.Windows.end(), seen) == watched.Windows.end())
                 watched.Windows.push_back(seen);
         }

@@ -4,6 +4,7 @@
 #ifndef TESTS_UNATTENDED_H
 #define TESTS_UNATTENDED_H
 
+#include <functional>
 #include <string>
 #include <vector>
 #include "pages.h"
@@ -12,8 +13,12 @@ struct WatchedRun {
     int ExitCode;                      // -1 when it did not end in time (it is then stopped)
     std::vector<std::string> Windows;  // every visible window it showed: "class: title", and "(page N)" for a page
 };
-// Starts the command line and looks at the run's windows until it ends.
-WatchedRun RunWatched(const std::string &commandLine, const std::string &folder = "", DWORD timeout = 60000);
+// Starts the command line and looks at the run's windows until it ends;
+// `look`, when given, is shown each of them at every look, before it is
+// recorded. Nothing here asks the run's thread, so a run that is busy or
+// held does not hold the watch up.
+WatchedRun RunWatched(const std::string &commandLine, const std::string &folder = "", DWORD timeout = 60000,
+                      const std::function<void(const SetupRun &run, HWND window)> &look = nullptr);
 
 // The lines of a log without their time stamps ("2026-12-11 01:23:45 ").
 std::vector<std::string> LogLines(const std::string &path);

@@ -74,6 +74,26 @@ TEST_F(CodePage932, TextHelpersTakeNoTrailByteForABackslash)
     }
 }
 
+// A path's folder is cut at its last real backslash, never inside a character.
+TEST_F(CodePage932, FolderOfCutsAtNoTrailByte)
+{
+    static const struct { const char *Path, *Alone, *WithBackslash; } cases[] = {
+        { "C:\\" HYO "\\Setup.exe", "C:\\" HYO, "C:\\" HYO "\\" },
+        { "C:\\" SO JU, "C:\\", "C:\\" },
+        { "C:\\a\\" SHI HYO, "C:\\a", "C:\\a\\" },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Path);
+        char to[64];
+        FolderOf(to, c.Path, FOLDER_ALONE);
+        EXPECT_STREQ(to, c.Alone);
+        FolderOf(to, c.Path, FOLDER_AND_BACKSLASH);
+        EXPECT_STREQ(to, c.WithBackslash);
+    }
+    char to[8];
+    EXPECT_EQ(FolderOf(to, HYO, FOLDER_ALONE), nullptr);
+}
+
 struct TypedCase {
     const char *Typed;
     int Message;              // 0: accepted

@@ -175,7 +175,7 @@ TEST_F(CopyTest, EveryByteOfTheRecordedDigestCounts)
     ASSERT_TRUE(VirtualProtect(digest, SHA256_BYTES, PAGE_READWRITE, &protection));
     for (int byte : { 0, SHA256_BYTES / 2, SHA256_BYTES - 1 }) {
         SCOPED_TRACE(byte);
-        std::string dest = Scratch + "\Record " + std::to_string(byte);
+        std::string dest = Scratch + "\\Record " + std::to_string(byte);
         CreateDirectoryA(dest.c_str(), NULL);
         digest[byte] ^= 1;
         EXPECT_EQ(Copy(dest), (UINT)IDS_DAMAGED_FILE);

@@ -302,8 +302,9 @@ TEST(Resources, EveryPageShowsItsControlsTextsAndIconInTheirPlaces)
                 EXPECT_EQ(WindowText(control), seen.Text);
             }
             // An icon shows no text, and Wine's keeps no font.
-            if (controls[i].Kind != "icon")
+            if (controls[i].Kind != "icon") {
                 EXPECT_EQ((HFONT)SendMessageA(control, WM_GETFONT, 0, 0), font) << "not in the page's font";
+            }
             if (controls[i].Kind == "icon") {
                 EXPECT_TRUE(IconPixels((HICON)SendMessageA(control, STM_GETICON, 0, 0)) == setupIcon)
                     << "not the setup's icon";
