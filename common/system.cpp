@@ -8,13 +8,21 @@
 // program's own imports, loaded before it starts.
 static const char KernelDll[] = "kernel32.dll", AdvapiDll[] = "advapi32.dll", ShellDll[] = "shell32.dll";
 
-// Each call's name, in the order of BoundCall; its DLL is its group's.
-static const char *const BoundNames[] = {
-    "SetDefaultDllDirectories", "MoveFileExA", "GetTempPath2A",
-    "OpenProcessToken", "GetTokenInformation", "SetSecurityDescriptorControl", "SystemFunction036",
-    "SHGetSpecialFolderLocation", "SHGetPathFromIDListA", "SHGetMalloc", "SHChangeNotify",
-};
-static_assert(sizeof BoundNames / sizeof *BoundNames == BOUND_CALLS, "a name for every bound call");
+// Each call's name, in the order of BoundCall, one after another: a table
+// of pointers would cost the uninstaller a page of its file. Its DLL is its
+// group's.
+static constexpr char BoundNames[] =
+    "SetDefaultDllDirectories\0MoveFileExA\0GetTempPath2A\0FindFirstFileW\0FindNextFileW\0MoveFileW\0"
+    "OpenProcessToken\0GetTokenInformation\0SetSecurityDescriptorControl\0SystemFunction036\0"
+    "SHGetSpecialFolderLocation\0SHGetPathFromIDListA\0SHGetMalloc\0SHChangeNotify";
+static constexpr int NamesIn(const char *names, int room)
+{
+    int count = 0;
+    for (int i = 0; i < room; i++)
+        count += names[i] == 0;
+    return count;
+}
+static_assert(NamesIn(BoundNames, sizeof BoundNames) == BOUND_CALLS, "a name for every bound call");
 
 // DLLs that system code (the theme engine, the shell, COM, the security and
 // compatibility layers) loads by bare name after start-up. Without
@@ -73,8 +81,11 @@ FARPROC BoundFunction(BoundCall call)
 {
     HMODULE module = call >= FIRST_SHELL_CALL ? LoadSystemLibrary(ShellDll)
                                               : GetModuleHandleA(call >= FIRST_ADVAPI_CALL ? AdvapiDll : KernelDll);
+    const char *name = BoundNames;
 
-    return module ? GetProcAddress(module, BoundNames[call]) : NULL;
+    for (int i = 0; i < call; i++)
+        name += lstrlenA(name) + 1;
+    return module ? GetProcAddress(module, name) : NULL;
 }
 
 void HardenDllSearch(void)

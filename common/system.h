@@ -16,6 +16,7 @@ void HardenDllSearch(void);
 enum BoundCall {
     // kernel32
     CALL_SET_DEFAULT_DLL_DIRECTORIES, CALL_MOVE_FILE_EX, CALL_GET_TEMP_PATH2,
+    CALL_FIND_FIRST_FILE_W, CALL_FIND_NEXT_FILE_W, CALL_MOVE_FILE_W,
     // advapi32: what only Windows NT has, and the system's random generator
     CALL_OPEN_PROCESS_TOKEN, CALL_GET_TOKEN_INFORMATION, CALL_SET_SECURITY_DESCRIPTOR_CONTROL, CALL_RANDOM,
     // shell32 (4.0 and later), loaded from the system folder

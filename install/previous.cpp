@@ -1,5 +1,6 @@
 // Removes an earlier installation that the registry points to, offering to keep its settings files.
 #include "install.h"
+#include "../common/widefiles.h"
 
 static const char MoveQuestion[] =
     "Settings files were found while removing a previous installation of " PRODUCT_NAME ". "
@@ -26,26 +27,100 @@ static const char *SettingsSource(char *to, const char *oldPath, const WIN32_FIN
     return to;
 }
 
-// The settings files of the old folder go to the new one, each by its full path.
+// A search of the old folder's settings files, with the paths a file found
+// moves by: in ANSI characters on the Windows 95 family, in wide ones on
+// Windows NT, where the ANSI name of a file may be a look-alike of its own
+// (widefiles.h) and so name another file, even one in another folder.
+struct ANSISETTINGS {
+    WIN32_FIND_DATAA Found;
+    char Source[OLD_PATH_ROOM], Target[INSTALL_PATH_ROOM];
+};
+struct WIDESETTINGS {
+    WIN32_FIND_DATAW Found;
+    WCHAR Source[OLD_PATH_ROOM], Target[INSTALL_PATH_ROOM];
+    WCHAR *SourceName, *TargetName;   // where the name goes after each folder
+};
+struct SETTINGSSEARCH {
+    HANDLE Handle;
+    WIDEFILECALLS Calls;   // bound on Windows NT alone: Calls.FindFirst is 0 elsewhere
+    union {
+        ANSISETTINGS Ansi;
+        WIDESETTINGS Wide;
+    };
+};
+
+// Returns 0 when the old folder holds no settings file, or on Windows NT
+// when it cannot be searched by wide names: its settings files then stay
+// with it, and its removal says so.
+static int FindSettingsFiles(SETTINGSSEARCH *search, const char *oldPath)
+{
+    WIDESETTINGS *wide = &search->Wide;
+
+    search->Calls.FindFirst = 0;
+    if (SetupState.PlatformId != VER_PLATFORM_WIN32_NT) {
+        ANSISETTINGS *ansi = &search->Ansi;
+        search->Handle = FindFirstFileA(JoinPath(ansi->Source, oldPath, SettingsPattern), &ansi->Found);
+    } else {
+        wide->SourceName = WideFolder(wide->Source, ARRAY_LENGTH(wide->Source), oldPath);
+        wide->TargetName = WideFolder(wide->Target, ARRAY_LENGTH(wide->Target), SetupState.InstallPath);
+        if (!BindWideFileCalls(&search->Calls) || !wide->SourceName || !wide->TargetName)
+            return 0;
+        MultiByteToWideChar(CP_ACP, 0, SettingsPattern, -1, wide->SourceName, MAX_PATH);
+        search->Handle = search->Calls.FindFirst(wide->Source, &wide->Found);
+    }
+    return search->Handle != INVALID_HANDLE_VALUE;
+}
+
+static int FindNextSettingsFile(SETTINGSSEARCH *search)
+{
+    if (!search->Calls.FindFirst)
+        return FindNextFileA(search->Handle, &search->Ansi.Found);
+    return search->Calls.FindNext(search->Handle, &search->Wide.Found);
+}
+
+// Moves the file found into the install folder under the name it has.
+static int MoveSettingsFile(SETTINGSSEARCH *search, const char *oldPath)
+{
+    WIDESETTINGS *wide = &search->Wide;
+    ANSISETTINGS *ansi = &search->Ansi;
+    int moved;
+
+    if (!search->Calls.FindFirst) {
+        moved = MoveFileA(SettingsSource(ansi->Source, oldPath, &ansi->Found),
+                          InstallFolderPath(ansi->Target, ansi->Found.cFileName));
+        if (moved)
+            LogLine("Moved %s to %s", ansi->Source, ansi->Target);
+        return moved;
+    }
+    // As SettingsSource: a path past MAX_PATH by the short name.
+    if (CopyWideText(wide->SourceName, wide->Found.cFileName) - wide->Source >= MAX_PATH
+        && wide->Found.cAlternateFileName[0])
+        CopyWideText(wide->SourceName, wide->Found.cAlternateFileName);
+    CopyWideText(wide->TargetName, wide->Found.cFileName);
+    moved = search->Calls.Move(wide->Source, wide->Target);
+    if (moved)
+        LogLine("Moved %ls to %ls", wide->Source, wide->Target);
+    return moved;
+}
+
+// The settings files of the old folder go to the new one, each by its full
+// path. The search's wide paths would take most of a stack frame, which
+// must stay within a page: they are kept with the program's data.
 static void MoveSettingsFiles(HWND owner, const char *oldPath)
 {
-    WIN32_FIND_DATAA found;
-    char source[OLD_PATH_ROOM], target[INSTALL_PATH_ROOM];
-    HANDLE search = FindFirstFileA(JoinPath(source, oldPath, SettingsPattern), &found);
+    static SETTINGSSEARCH search;
     int moved = 1;
 
-    if (search == INVALID_HANDLE_VALUE)
+    if (!FindSettingsFiles(&search, oldPath))
         return;
     if (AskOrTell(owner, MoveQuestion, MB_YESNO | MB_ICONQUESTION) == IDYES) {
-        do {
-            moved = MoveFileA(SettingsSource(source, oldPath, &found), InstallFolderPath(target, found.cFileName));
-            if (moved)
-                LogLine("Moved %s to %s", source, target);
-        } while (moved && FindNextFileA(search, &found));
+        do
+            moved = MoveSettingsFile(&search, oldPath);
+        while (moved && FindNextSettingsFile(&search));
         if (!moved || GetLastError() != ERROR_NO_MORE_FILES)
             AskOrTell(owner, MoveFailed, MB_ICONERROR);
     }
-    FindClose(search);
+    FindClose(search.Handle);
 }
 
 // Tells whether a folder is the one this setup program runs from: its

@@ -80,6 +80,33 @@ TEST_F(UninstallGuiTest, SettingsFilesKeepTheFolderAndTheNextSetupFindsNoInstall
     DeleteTree(media);
 }
 
+// A file of the user's whose name only looks like the uninstaller's own (a
+// full-width letter or full stop in it, which the ANSI code page turns into
+// the plain one) is the user's: the folder stays with it and the closing
+// box names the folder.
+TEST_F(UninstallGuiTest, LookAlikeOfTheUninstallersNameIsTheUsersFile)
+{
+    static const wchar_t *const names[] = { L"\uFF35ninstal.exe", L"Uninstal\uFF0Eexe" };
+    for (size_t i = 0; i < ARRAY_LENGTH(names); i++) {
+        const wchar_t *name = names[i];
+        SCOPED_TRACE(i);
+        // Only where the code page converts the name so does the case mean something.
+        ASSERT_EQ(AnsiText(name), UninstallerFile);
+        ASSERT_TRUE(InstallInProcess(Folder, VER_PLATFORM_WIN32_NT, 6, SHORTCUT_NONE));
+        WriteWideBytes(WideText(Folder) + L"\\" + name, "the user's program");
+
+        Run = StartUninstall(Folder);
+        EXPECT_EQ(AnswerYes(), std::string(Removed) + "\n\nThe folder " + Folder
+                                   + " was kept: it holds files that Setup did not install, such as your settings files.");
+        EXPECT_EQ(Finish(Run), 0);
+        EXPECT_EQ(WideTree(WideText(Folder)),
+                  (std::map<std::wstring, std::string>{ { std::wstring(L"\\") + name, "the user's program" } }));
+        ExpectNoRegistry();
+        RemoveTempCopies();
+        DeleteTree(Folder);
+    }
+}
+
 TEST_F(UninstallGuiTest, ReadonlyFilesFromReadonlyMediaAreRemoved)
 {
     std::string media = StageSetupFolder("uninstall-readonly-media");

@@ -160,6 +160,24 @@ static HANDLE WINAPI WatchedFindFirst(LPCSTR pattern, LPWIN32_FIND_DATAA found)
     return search;
 }
 
+static HANDLE WINAPI WatchedFindFirstWide(LPCWSTR pattern, LPWIN32_FIND_DATAW found)
+{
+    HANDLE search = FindFirstFileW(pattern, found);
+    if (search != INVALID_HANDLE_VALUE) {
+        Searches->Begun++;
+        Searches->Open[search]++;
+    }
+    return search;
+}
+
+// The wide search is looked up at run time: the lookup hands out the watched one.
+static FARPROC WINAPI LookUpWatched(HMODULE module, LPCSTR name)
+{
+    if (HIWORD((ULONG_PTR)name) && lstrcmpA(name, "FindFirstFileW") == 0)
+        return (FARPROC)WatchedFindFirstWide;
+    return ((FARPROC(WINAPI *)(HMODULE, LPCSTR))Searches->Swaps[2]->Original)(module, name);
+}
+
 static BOOL WINAPI WatchedFindClose(HANDLE search)
 {
     auto open = Searches->Open.find(search);
@@ -174,6 +192,7 @@ SearchWatch::SearchWatch()
 {
     Swaps[0].reset(new ImportSwap("kernel32.dll", "FindFirstFileA", (void *)WatchedFindFirst));
     Swaps[1].reset(new ImportSwap("kernel32.dll", "FindClose", (void *)WatchedFindClose));
+    Swaps[2].reset(new ImportSwap("kernel32.dll", "GetProcAddress", (void *)LookUpWatched));
     Searches = this;
 }
 

@@ -43,14 +43,15 @@ struct KeyWatch {
     std::unique_ptr<ImportSwap> Swaps[4];
 };
 
-// File searches begun and closed while the watch lives.
+// File searches begun and closed while the watch lives, by ANSI or by wide
+// names (the wide search as the program looks it up at run time).
 struct SearchWatch {
     SearchWatch();
     ~SearchWatch();
     int Begun = 0;
     std::map<HANDLE, int> Open;
     bool BadClose = false;
-    std::unique_ptr<ImportSwap> Swaps[2];
+    std::unique_ptr<ImportSwap> Swaps[3];
 };
 
 // What the shell hands out while the watch lives: the item lists of special

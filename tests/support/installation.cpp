@@ -2,6 +2,8 @@
 // layout an installation is expected to leave.
 #include "installation.h"
 #include "sandbox.h"
+#include "fault.h"
+#include "install/install.h"
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <shlobj.h>
@@ -222,6 +224,43 @@ void PutOldProductFiles(const std::string &folder)
 {
     for (const char *name : ProductFileNames)
         WriteBytes(folder + "\\" + name, std::string("old ") + name);
+}
+
+static const char SettingsBytes[] = "the user's settings", VictimBytes[] = "another program's settings";
+
+SettingsRemoval RemoveWithSettingsFile(const std::string &top, const std::wstring &name, DWORD platformId)
+{
+    std::string old = top + "\\Home\\Old", install = top + "\\Apps\\Tarn\\New";
+    for (const char *folder : { "", "\\Home", "\\Home\\Old", "\\Apps", "\\Apps\\Tarn", "\\Apps\\Tarn\\New" })
+        CreateDirectoryA((top + folder).c_str(), NULL);
+    PutOldProductFiles(old);
+    WriteWideBytes(WideText(old) + L"\\" + name, SettingsBytes);
+    WriteBytes(top + "\\Victim.tsl", VictimBytes);
+    RecordPreviousInstall(WithTerminator(old));
+    lstrcpyA(SetupState.InstallPath, install.c_str());
+    SetupState.PlatformId = platformId;
+
+    SettingsRemoval removal;
+    {
+        BoxCapture boxes(IDYES);
+        RemovePreviousInstall(GetDesktopWindow());
+        for (const RecordedBox &box : boxes.Boxes)
+            removal.Boxes.push_back(box.Text);
+    }
+    removal.After = WideTree(WideText(top));
+    return removal;
+}
+
+std::map<std::wstring, std::string> SettingsFileMovedByName(const std::wstring &name)
+{
+    return {
+        { L"\\Apps", "folder" },
+        { L"\\Apps\\Tarn", "folder" },
+        { L"\\Apps\\Tarn\\New", "folder" },
+        { L"\\Apps\\Tarn\\New\\" + name, SettingsBytes },
+        { L"\\Home", "folder" },
+        { L"\\Victim.tsl", VictimBytes },
+    };
 }
 
 static const UINT ShellNotice = WM_APP + 1;

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,21 @@ std::string WithTerminator(const std::string &folder);
 // Writes each of the ten product files into a folder with a text that tells
 // it from the shipped one.
 void PutOldProductFiles(const std::string &folder);
+
+// The removal of an earlier installation in <top>\Home\Old that holds its
+// product files and one settings file of that wide name, answered Yes, in
+// process, on that platform. Beside it lie <top>\Victim.tsl, two folders
+// above the old folder, and the install folder <top>\Apps\Tarn\New, three
+// deep, so that a name climbing two folders names another file from each.
+struct SettingsRemoval {
+    std::vector<std::string> Boxes;              // the texts of the boxes, in order
+    std::map<std::wstring, std::string> After;   // the tree below top (WideTree)
+};
+SettingsRemoval RemoveWithSettingsFile(const std::string &top, const std::wstring &name, DWORD platformId);
+// The tree below top after such a removal moved the settings file by its own
+// name: in the new folder, nothing else but Victim.tsl as it was, and the
+// emptied old folder gone.
+std::map<std::wstring, std::string> SettingsFileMovedByName(const std::wstring &name);
 
 // Explorer and open folders learn of a changed association through the
 // shell's change notifications: true when a window registered for them hears

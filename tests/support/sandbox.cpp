@@ -37,6 +37,14 @@ std::wstring WideText(const std::string &text)
     return wide;
 }
 
+std::string AnsiText(const std::wstring &text)
+{
+    std::string ansi(2 * text.size(), '\0');
+    int length = WideCharToMultiByte(CP_ACP, 0, text.data(), text.size(), &ansi[0], ansi.size(), NULL, NULL);
+    ansi.resize(length > 0 ? length : 0);
+    return ansi;
+}
+
 std::string Expand(const char *text, const std::string &scratch)
 {
     std::string out;
@@ -146,6 +154,47 @@ void WriteBytes(const std::string &path, const std::string &bytes)
     DWORD written;
     WriteFile(file, bytes.data(), bytes.size(), &written, NULL);
     CloseHandle(file);
+}
+
+void WriteWideBytes(const std::wstring &path, const std::string &bytes)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    DWORD written;
+    WriteFile(file, bytes.data(), bytes.size(), &written, NULL);
+    CloseHandle(file);
+}
+
+std::string ReadWideBytes(const std::wstring &path)
+{
+    return ReadOpenFile(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL));
+}
+
+static void AddWideTree(std::map<std::wstring, std::string> &tree, const std::wstring &folder,
+                        const std::wstring &below)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + below + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::wstring name = found.cFileName, path = below + L"\\" + name;
+        if (name == L"." || name == L"..")
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            tree[path] = "folder";
+            AddWideTree(tree, folder, path);
+        } else {
+            tree[path] = ReadWideBytes(folder + path);
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+std::map<std::wstring, std::string> WideTree(const std::wstring &folder)
+{
+    std::map<std::wstring, std::string> tree;
+    AddWideTree(tree, folder, L"");
+    return tree;
 }
 
 std::string ReadOpenFile(HANDLE file)

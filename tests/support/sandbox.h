@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <string>
 #include <vector>
+#include <map>
 
 // A fresh empty folder under the temporary folder, named after the test.
 std::string MakeScratchDir(const std::string &name);
@@ -23,6 +24,10 @@ std::wstring DeepPath(const std::string &path);
 // A text of the ANSI code page in wide characters, as the platform converts
 // it (a double-byte character is one wide character).
 std::wstring WideText(const std::string &text);
+// A wide text in the ANSI code page as the platform converts it when asked
+// for no particular care: a character without a counterpart becomes a
+// look-alike ("best fit") or the code page's default character.
+std::string AnsiText(const std::wstring &text);
 // A path of a table of cases: each "~" in it stands for the scratch folder.
 std::string Expand(const char *text, const std::string &scratch);
 // A text in lower or upper case as the platform folds it, for paths that
@@ -37,6 +42,14 @@ std::string ReadDeepBytes(const std::string &path);
 void WriteDeepBytes(const std::string &path, const std::string &bytes);
 
 void WriteBytes(const std::string &path, const std::string &bytes);
+// Files whose names only wide characters spell exactly, as a user's program
+// on Windows NT may name them.
+void WriteWideBytes(const std::wstring &path, const std::string &bytes);
+std::string ReadWideBytes(const std::wstring &path);   // empty when missing
+// Every file and folder below a folder by its wide path relative to it,
+// names kept as the file system holds them: a file with its bytes, a folder
+// as "folder".
+std::map<std::wstring, std::string> WideTree(const std::wstring &folder);
 std::string ReadBytes(const std::string &path);   // empty when missing
 // Reads an open file whole and closes it; empty for an invalid handle.
 std::string ReadOpenFile(HANDLE file);

@@ -2,6 +2,7 @@
 // "Path" value is read, the message boxes' kinds, and room for long names.
 #include <gtest/gtest.h>
 #include "install/install.h"
+#include "support/binding_fault.h"
 #include "support/fault.h"
 #include "support/generated.h"
 #include "support/installation.h"
@@ -204,4 +205,49 @@ TEST_F(RemovePrevious, SetupInDriveRootIsNotTakenForTheOldFolder)
     RemovePreviousInstall(Owner);
     EXPECT_EQ(boxes.Boxes.size(), 0u);
     EXPECT_FALSE(DirExists(Old)) << "the old product files should be gone and the folder with them";
+}
+
+// Settings files named with characters that the ANSI code page lacks. Their
+// ANSI forms are look-alikes, path characters among them, or question
+// marks; each file must move into the new folder under its own name, and
+// nothing outside the old folder may be touched. The Windows 95 family has
+// only failing stand-ins of the wide file calls and keeps to ANSI names.
+static HANDLE WINAPI WideSearchOfWindows95(LPCWSTR, LPWIN32_FIND_DATAW)
+{
+    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return INVALID_HANDLE_VALUE;
+}
+
+TEST_F(RemovePrevious, SettingsFilesMoveUnderTheirOwnNames)
+{
+    static const struct {
+        const char *Name;
+        const wchar_t *File;
+        const char *AnsiForm;   // the name as an ANSI search would hand it back
+        DWORD Platform;
+    } cases[] = {
+        { "full-width backslashes", L"..\uFF3C..\uFF3CVictim.tsl", "..\\..\\Victim.tsl", VER_PLATFORM_WIN32_NT },
+        { "division slashes", L"..\u2215..\u2215Victim.tsl", "../../Victim.tsl", VER_PLATFORM_WIN32_NT },
+        { "Cyrillic", L"\u0416urnal.tsl", "?urnal.tsl", VER_PLATFORM_WIN32_NT },
+        { "ordinary", L"Ordinary.tsl", "Ordinary.tsl", VER_PLATFORM_WIN32_NT },
+        { "ordinary, Windows 95", L"Ordinary.tsl", "Ordinary.tsl", VER_PLATFORM_WIN32_WINDOWS },
+    };
+    Guard->Allow(&SetupState.PlatformId, sizeof SetupState.PlatformId);
+    int n = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Name);
+        // Each case means something only where the code page converts its name so.
+        ASSERT_EQ(AnsiText(c.File), c.AnsiForm);
+        std::string top = Scratch + "\\Case" + std::to_string(++n);
+        std::unique_ptr<ProcedureSwap> stubs;
+        if (c.Platform != VER_PLATFORM_WIN32_NT)
+            stubs.reset(new ProcedureSwap("FindFirstFileW", (void *)WideSearchOfWindows95));
+
+        SettingsRemoval removal = RemoveWithSettingsFile(top, c.File, c.Platform);
+        EXPECT_EQ(removal.Boxes, std::vector<std::string>{ MoveSettingsQuestion });
+        EXPECT_EQ(removal.After, SettingsFileMovedByName(c.File));
+        ExpectStateIntact(top + "\\Apps\\Tarn\\New");
+        SetCurrentDirectoryA(Before.c_str());
+        DeleteTree(top);
+    }
 }
