@@ -83,10 +83,11 @@ TEST_F(UninstallGuiTest, SettingsFilesKeepTheFolderAndTheNextSetupFindsNoInstall
 // A file of the user's whose name only looks like the uninstaller's own (a
 // full-width letter or full stop in it, which the ANSI code page turns into
 // the plain one) is the user's: the folder stays with it and the closing
-// box names the folder.
+// box names the folder. A full-width small n is U+FF4E: its low byte alone
+// would read as 'N'.
 TEST_F(UninstallGuiTest, LookAlikeOfTheUninstallersNameIsTheUsersFile)
 {
-    static const wchar_t *const names[] = { L"\uFF35ninstal.exe", L"Uninstal\uFF0Eexe" };
+    static const wchar_t *const names[] = { L"\uFF35ninstal.exe", L"Uninstal\uFF0Eexe", L"Uni\uFF4Estal.exe" };
     for (size_t i = 0; i < ARRAY_LENGTH(names); i++) {
         const wchar_t *name = names[i];
         SCOPED_TRACE(i);
