@@ -93,6 +93,7 @@ TEST_F(UninstallFinish, ForgedCommandLinesRemoveNothingAndEndInTime)
     for (Forged &f : forged) {
         ASSERT_NE(f.Program, "") << f.Name;
         f.Run = StartProgram("\"" + f.Program + "\" /F:" + f.Handle + " " + f.Target);
+        ASSERT_TRUE(f.Run.Started) << f.Name << ": error " << GetLastError();
     }
     for (Forged &f : forged)
         EXPECT_EQ(WaitForExit(f.Run, FINISH_WAIT + 30000), 1) << f.Name;
