@@ -1,21 +1,36 @@
 // Where the running program lies, what lies beside it, and whether two folders are one.
 #include "folders.h"
 #include "text.h"
+#include "system.h"
+#include "widefiles.h"
+
+typedef DWORD(WINAPI *ModuleNameCall)(HMODULE, LPWSTR, DWORD);
+
+DWORD ProgramPath(char *to, DWORD room)
+{
+    ModuleNameCall wideName = (ModuleNameCall)(void *)BoundFunction(CALL_GET_MODULE_FILE_NAME_W);
+    WCHAR wide[WIDE_PATH_CHARS];
+    DWORD length;
+
+    // Windows 95 has the wide call as a stand-in that fails.
+    if (wideName && (length = wideName(NULL, wide, WIDE_PATH_CHARS)) != 0)
+        return length < WIDE_PATH_CHARS && AnsiPathOf(to, room, wide) ? lstrlenA(to) : 0;
+    length = GetModuleFileNameA(NULL, to, room);
+    return length < room ? length : 0;
+}
 
 int ProgramFolder(char *to, DWORD room)
 {
-    DWORD length = GetModuleFileNameA(NULL, to, room);
-
-    return length != 0 && length < room && FolderOf(to, to, FOLDER_AND_BACKSLASH);
+    return ProgramPath(to, room) && FolderOf(to, to, FOLDER_AND_BACKSLASH);
 }
 
 const char *LocalRedirection(char *to)
 {
     DWORD room = LOCAL_REDIRECT_ROOM - (sizeof LocalRedirectSuffix - 1);
-    DWORD length = GetModuleFileNameA(NULL, to, room);
+    DWORD length = ProgramPath(to, room);
     char *cut;
 
-    if (length == 0 || length >= room || !(cut = LastBackslash(to)))
+    if (length == 0 || !(cut = LastBackslash(to)))
         return 0;
     CopyText(to + length, LocalRedirectSuffix);
     return GetFileAttributesA(to) != INVALID_FILE_ATTRIBUTES ? cut + 1 : 0;

@@ -4,6 +4,11 @@
 
 #include <windows.h>
 
+// The running program's path in `room` bytes, by its ANSI form (AnsiPathOf)
+// on Windows NT. Returns its length, or 0 when it cannot be had whole or has
+// no ANSI form.
+DWORD ProgramPath(char *to, DWORD room);
+
 // The folder of the running program with its trailing backslash, so that a
 // program in a drive root gives "C:\" and never "C:" (which would name the
 // drive's current folder). Returns 0 when the path cannot be had whole.

@@ -1,6 +1,7 @@
 // Loads system DLLs by full path, hardens the DLL search and binds the shell's newer calls at run time.
 #include "system.h"
 #include "text.h"
+#include "widefiles.h"
 #include <shlobj.h>
 
 // The shell is loaded from the system folder when first needed and never
@@ -12,9 +13,14 @@ static const char KernelDll[] = "kernel32.dll", AdvapiDll[] = "advapi32.dll", Sh
 // of pointers would cost the uninstaller a page of its file. Its DLL is its
 // group's.
 static constexpr char BoundNames[] =
-    "SetDefaultDllDirectories\0MoveFileExA\0GetTempPath2A\0FindFirstFileW\0FindNextFileW\0MoveFileW\0"
+    "SetDefaultDllDirectories\0MoveFileExA\0GetTempPath2W\0"
+    "FindFirstFileW\0FindNextFileW\0MoveFileW\0GetModuleFileNameW\0"
+    "GetShortPathNameW\0GetLongPathNameW\0GetTempPathW\0GetCommandLineW\0"
+    "CreateDirectoryW\0CreateFileW\0GetFileAttributesW\0"
     "OpenProcessToken\0GetTokenInformation\0SetSecurityDescriptorControl\0SystemFunction036\0"
-    "SHGetSpecialFolderLocation\0SHGetPathFromIDListA\0SHGetMalloc\0SHChangeNotify";
+    "RegQueryValueExW\0RegSetValueExW\0"
+    "SHGetSpecialFolderLocation\0SHGetPathFromIDListA\0SHGetPathFromIDListW\0SHGetMalloc\0"
+    "SHChangeNotify";
 static constexpr int NamesIn(const char *names, int room)
 {
     int count = 0;
@@ -37,6 +43,7 @@ static const char *const PreloadedLibraries[] = {
 typedef BOOL(WINAPI *SetDefaultDllDirectoriesCall)(DWORD);
 typedef HRESULT(WINAPI *SpecialFolderLocationCall)(HWND, int, LPITEMIDLIST *);
 typedef BOOL(WINAPI *PathFromIDListCall)(LPCITEMIDLIST, LPSTR);
+typedef BOOL(WINAPI *WidePathFromIDListCall)(LPCITEMIDLIST, LPWSTR);
 typedef HRESULT(WINAPI *GetMallocCall)(IMalloc **);
 typedef void(WINAPI *ChangeNotifyCall)(LONG, UINT, LPCVOID, LPCVOID);
 
@@ -104,6 +111,8 @@ int FindSpecialFolder(HWND owner, int csidl, char *path)
 {
     SpecialFolderLocationCall location = (SpecialFolderLocationCall)(void *)BoundFunction(CALL_SPECIAL_FOLDER_LOCATION);
     PathFromIDListCall pathFromList = (PathFromIDListCall)(void *)BoundFunction(CALL_PATH_FROM_ID_LIST);
+    WidePathFromIDListCall widePath = (WidePathFromIDListCall)(void *)BoundFunction(CALL_PATH_FROM_ID_LIST_W);
+    WCHAR wide[MAX_PATH];
     GetMallocCall getMalloc = (GetMallocCall)(void *)BoundFunction(CALL_GET_MALLOC);
     LPITEMIDLIST list = NULL;
     IMalloc *allocator;
@@ -114,7 +123,12 @@ int FindSpecialFolder(HWND owner, int csidl, char *path)
         return 0;
     if (FAILED(location(owner, csidl, &list)) || !list)
         return 0;
-    found = pathFromList(list, path) != 0;
+    // Windows NT gives the folder exactly only in wide characters (a user
+    // name the code page lacks); Windows 95 has no wide form.
+    if (widePath && widePath(list, wide))
+        found = AnsiPathOf(path, MAX_PATH, wide);
+    else
+        found = pathFromList(list, path) != 0;
     if (SUCCEEDED(getMalloc(&allocator))) {
         allocator->Free(list);
         allocator->Release();

@@ -1,5 +1,5 @@
 // Names of files as Windows NT's file systems hold them, in wide characters,
-// and the file calls that take them, bound at run time.
+// the file calls that take them, bound at run time, and their ANSI forms.
 #ifndef COMMON_WIDEFILES_H
 #define COMMON_WIDEFILES_H
 
@@ -29,5 +29,20 @@ int BindWideFileCalls(WIDEFILECALLS *calls);
 WCHAR *WideFolder(WCHAR *to, int room, const char *folder);
 // Returns the end of the copy, its terminator.
 WCHAR *CopyWideText(WCHAR *to, const WCHAR *from);
+
+// The program works in ANSI characters, and on Windows NT a path the system
+// gives in wide characters may hold characters the ANSI code page lacks (a
+// Cyrillic user name on a Western Windows), or ones that convert only to a
+// look-alike (the yen sign to '\' in code page 932). Such a path is used by
+// its short form, whose characters are the code page's own. Fills `to`
+// (`room` bytes) with the path when every character converts and converts
+// back unchanged, else with its short form when that does; 0 when neither
+// can be had (a volume without short names, or a path that does not exist).
+// A path of at most WIDE_PATH_CHARS characters, its terminator included.
+#define WIDE_PATH_CHARS 1024
+int AnsiPathOf(char *to, int room, const WCHAR *path);
+// Only the exact conversion: 0 when a character does not come back unchanged
+// or the text does not fit.
+int ExactAnsiText(char *to, int room, const WCHAR *text);
 
 #endif

@@ -1,6 +1,5 @@
 // Removes the product files from the folder, and finds what else it holds.
 #include "uninstall.h"
-#include "../common/widefiles.h"
 
 static unsigned Folded(unsigned c)
 {

@@ -49,11 +49,9 @@ int FileThere(const char *path)
 int LocateInstallation(void)
 {
     char path[FOLDER_PATH_ROOM];
-    DWORD length;
 
     UninstallState.MessageId = IDS_NO_PROGRAM_PATH;
-    length = GetModuleFileNameA(NULL, UninstallState.Program, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
+    if (!ProgramPath(UninstallState.Program, MAX_PATH))
         return 0;
     if (!FolderOf(UninstallState.Folder, UninstallState.Program, FOLDER_ALONE))
         return 0;

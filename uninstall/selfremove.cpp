@@ -157,12 +157,12 @@ static HANDLE ParseHandle(const char **text)
 static int RecordNames(char *own, const char *path)
 {
     char record[MAX_PATH], *name;
-    DWORD length = GetModuleFileNameA(NULL, own, MAX_PATH), read = 0;
+    DWORD length = ProgramPath(own, MAX_PATH), read = 0;
     HANDLE file;
 
     // Only a copy in its own folder has a record beside it; the installed
     // uninstaller never acts on a finishing command line.
-    if (length == 0 || length >= MAX_PATH || !(name = LastBackslash(own)) || lstrcmpiA(name + 1, TempCopyFile) != 0)
+    if (length == 0 || !(name = LastBackslash(own)) || lstrcmpiA(name + 1, TempCopyFile) != 0)
         return 0;
     file = CreateFileA(RecordPath(record, own), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     if (file == INVALID_HANDLE_VALUE)

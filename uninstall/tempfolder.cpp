@@ -2,7 +2,7 @@
 // program can foresee, that only SYSTEM and Administrators may change.
 #include "uninstall.h"
 
-typedef DWORD(WINAPI *TempPathCall)(DWORD, LPSTR);
+typedef DWORD(WINAPI *TempPathCall)(DWORD, LPWSTR);
 typedef BOOLEAN(WINAPI *RandomCall)(PVOID, ULONG);
 typedef BOOL(WINAPI *OpenTokenCall)(HANDLE, DWORD, PHANDLE);
 typedef BOOL(WINAPI *TokenInformationCall)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
@@ -122,12 +122,20 @@ static void RandomBytes(BYTE *bytes, DWORD attempt)
 
 // The temporary folder: on Windows 11 and recent Windows 10 the one of the
 // account, so that a run as SYSTEM takes the system's own and not the one
-// every user may write to.
+// every user may write to. On Windows NT it is read in wide characters and
+// taken by its ANSI form: a user name may hold characters the code page lacks.
 static DWORD TempPath(char *folder)
 {
-    TempPathCall tempPath = (TempPathCall)(void *)BoundFunction(CALL_GET_TEMP_PATH2);
+    TempPathCall tempPath = (TempPathCall)(void *)BoundFunction(CALL_GET_TEMP_PATH2_W);
+    WCHAR wide[MAX_PATH];
+    DWORD length;
 
-    return tempPath ? tempPath(MAX_PATH, folder) : GetTempPathA(MAX_PATH, folder);
+    if (!tempPath)
+        tempPath = (TempPathCall)(void *)BoundFunction(CALL_GET_TEMP_PATH_W);
+    // Windows 95 has the wide call as a stand-in that fails.
+    if (tempPath && (length = tempPath(MAX_PATH, wide)) != 0)
+        return length < MAX_PATH && AnsiPathOf(folder, MAX_PATH, wide) ? lstrlenA(folder) : 0;
+    return GetTempPathA(MAX_PATH, folder);
 }
 
 int MakeTempFolder(char *folder)

@@ -8,6 +8,7 @@
 #include "../common/keys.h"
 #include "../common/productfiles.h"
 #include "../common/system.h"
+#include "../common/widefiles.h"
 #include "../common/command.h"
 #include "../common/log.h"
 #include "../common/onerun.h"

@@ -5,6 +5,7 @@
 #include "common/text.h"
 #include "common/keys.h"
 #include "common/system.h"
+#include "common/widefiles.h"
 #include "support/binding_fault.h"
 #include "support/sandbox.h"
 
@@ -87,22 +88,33 @@ TEST(ReadKeyText, ReadsWhatFitsWithATerminatorAndNothingElse)
 
 // Each entry names a function its DLL exports: a misspelt name or one filed
 // under the wrong DLL would read as a Windows that lacks it. A function this
-// Wine lacks (the Wine of these tests has no GetTempPath2A) binds to nothing.
+// Wine lacks (the Wine of these tests has no GetTempPath2W) binds to nothing.
 TEST(BoundFunction, EveryCallIsFoundInItsOwnDll)
 {
     static const struct { BoundCall Call; const char *Dll, *Name; } cases[] = {
         { CALL_SET_DEFAULT_DLL_DIRECTORIES, "kernel32.dll", "SetDefaultDllDirectories" },
         { CALL_MOVE_FILE_EX, "kernel32.dll", "MoveFileExA" },
-        { CALL_GET_TEMP_PATH2, "kernel32.dll", "GetTempPath2A" },
+        { CALL_GET_TEMP_PATH2_W, "kernel32.dll", "GetTempPath2W" },
         { CALL_FIND_FIRST_FILE_W, "kernel32.dll", "FindFirstFileW" },
         { CALL_FIND_NEXT_FILE_W, "kernel32.dll", "FindNextFileW" },
         { CALL_MOVE_FILE_W, "kernel32.dll", "MoveFileW" },
+        { CALL_GET_MODULE_FILE_NAME_W, "kernel32.dll", "GetModuleFileNameW" },
+        { CALL_GET_SHORT_PATH_NAME_W, "kernel32.dll", "GetShortPathNameW" },
+        { CALL_GET_LONG_PATH_NAME_W, "kernel32.dll", "GetLongPathNameW" },
+        { CALL_GET_TEMP_PATH_W, "kernel32.dll", "GetTempPathW" },
+        { CALL_GET_COMMAND_LINE_W, "kernel32.dll", "GetCommandLineW" },
+        { CALL_CREATE_DIRECTORY_W, "kernel32.dll", "CreateDirectoryW" },
+        { CALL_CREATE_FILE_W, "kernel32.dll", "CreateFileW" },
+        { CALL_GET_FILE_ATTRIBUTES_W, "kernel32.dll", "GetFileAttributesW" },
         { CALL_OPEN_PROCESS_TOKEN, "advapi32.dll", "OpenProcessToken" },
         { CALL_GET_TOKEN_INFORMATION, "advapi32.dll", "GetTokenInformation" },
         { CALL_SET_SECURITY_DESCRIPTOR_CONTROL, "advapi32.dll", "SetSecurityDescriptorControl" },
         { CALL_RANDOM, "advapi32.dll", "SystemFunction036" },
+        { CALL_REG_QUERY_VALUE_EX_W, "advapi32.dll", "RegQueryValueExW" },
+        { CALL_REG_SET_VALUE_EX_W, "advapi32.dll", "RegSetValueExW" },
         { CALL_SPECIAL_FOLDER_LOCATION, "shell32.dll", "SHGetSpecialFolderLocation" },
         { CALL_PATH_FROM_ID_LIST, "shell32.dll", "SHGetPathFromIDListA" },
+        { CALL_PATH_FROM_ID_LIST_W, "shell32.dll", "SHGetPathFromIDListW" },
         { CALL_GET_MALLOC, "shell32.dll", "SHGetMalloc" },
         { CALL_CHANGE_NOTIFY, "shell32.dll", "SHChangeNotify" },
     };
@@ -123,4 +135,55 @@ TEST(BoundFunction, ShellThatCannotBeLoadedFromTheSystemFolderBindsNothing)
     EXPECT_EQ(BoundFunction(CALL_GET_MALLOC), nullptr);
     EXPECT_EQ(BoundFunction(CALL_CHANGE_NOTIFY), nullptr);
     EXPECT_NE(BoundFunction(CALL_MOVE_FILE_EX), nullptr);
+}
+
+// The long form of a path in wide characters, as the file system names it.
+static std::wstring LongForm(const std::wstring &path)
+{
+    WCHAR full[1024];
+    DWORD length = GetLongPathNameW(path.c_str(), full, 1024);
+    return length && length < 1024 ? std::wstring(full) : L"";
+}
+
+// A path whose characters all convert both ways is taken as it is; one with
+// a character the code page lacks or only imitates (the full-width
+// backslash would become a real one), or one too long for the room, by its
+// short form, which names the same folder; a path that does not exist has
+// no short form, and then none at all.
+TEST(AnsiPathOf, ExactFormElseShortFormElseNone)
+{
+    ASSERT_EQ(GetACP(), 1252u);
+    std::wstring scratch = WideText(MakeScratchDir("AnsiPathOf"));
+    static const struct { const wchar_t *Name; bool Exact; } cases[] = {
+        { L"Brindlecast", true },
+        { L"Caf\u00e9 \u00a5", true },
+        { L"\u0417\u0430\u0433\u0440\u0443\u0437\u043a\u0438", false },
+        { L"\u65e5\u672c\u8a9e", false },
+        { L"a\uff3c..\uff3cb", false },
+        { L"\u2215tmp", false },
+    };
+    for (const auto &c : cases) {
+        std::wstring path = scratch + L"\\" + c.Name;
+        SCOPED_TRACE(AnsiText(path));
+        char to[MAX_PATH];
+        EXPECT_EQ(AnsiPathOf(to, sizeof to, path.c_str()), c.Exact) << "before the folder exists";
+        ASSERT_TRUE(CreateDirectoryW(path.c_str(), NULL));
+        ASSERT_EQ(AnsiPathOf(to, sizeof to, path.c_str()), 1);
+        if (c.Exact)
+            EXPECT_EQ(WideText(to), path);
+        else
+            EXPECT_EQ(WideText(to), WideText(AnsiText(WideText(to)))) << "only the code page's own characters";
+        EXPECT_EQ(LongForm(WideText(to)), LongForm(path));
+        DWORD attributes = GetFileAttributesA(to);
+        EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
+
+        // Too long for the room whole, the short form that fits is taken.
+        if (c.Exact) {
+            char shortForm[MAX_PATH];
+            EXPECT_EQ(AnsiPathOf(shortForm, lstrlenA(to), path.c_str()), 1);
+            EXPECT_LT(lstrlenA(shortForm), lstrlenA(to));
+            EXPECT_EQ(LongForm(WideText(shortForm)), LongForm(path));
+        }
+    }
+    DeleteTree(AnsiText(scratch));
 }
