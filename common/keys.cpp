@@ -2,6 +2,8 @@
 // registry, and where the machine's file associations live.
 #include "keys.h"
 #include "text.h"
+#include "system.h"
+#include "widefiles.h"
 
 int OpenKeyChain(HKEY root, const char *const *names, int count, REGSAM access, HKEY *keys)
 {
@@ -37,6 +39,25 @@ int ReadKeyText(HKEY key, const char *value, char *to, DWORD room)
         return 0;
     to[size] = 0;
     return 1;
+}
+
+typedef LONG(WINAPI *QueryValueCall)(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
+
+int ReadKeyPath(HKEY key, const char *value, char *to, DWORD room)
+{
+    QueryValueCall query = (QueryValueCall)(void *)BoundFunction(CALL_REG_QUERY_VALUE_EX_W);
+    WCHAR name[MAX_PATH], text[WIDE_PATH_CHARS];
+    DWORD size = sizeof text - sizeof *text;
+    LONG result;
+
+    // Windows 95 has the wide call as a stand-in that fails as not there.
+    if (!query || !MultiByteToWideChar(CP_ACP, 0, value, -1, name, MAX_PATH)
+        || (result = query(key, name, NULL, NULL, (BYTE *)text, &size)) == ERROR_CALL_NOT_IMPLEMENTED)
+        return ReadKeyText(key, value, to, room);
+    if (result != ERROR_SUCCESS)
+        return 0;
+    text[size / sizeof *text] = 0;
+    return AnsiPathOf(to, room, text);
 }
 
 HKEY AssociationKey(DWORD platformId, DWORD majorVersion, const char *name, char *to)

@@ -20,6 +20,10 @@ int OpenKey(HKEY parent, const char *name, REGSAM access, HKEY *keys, int *opene
 // when the value had at most room - 1 bytes; 0 when it is missing or longer,
 // and `to` then holds no text to read.
 int ReadKeyText(HKEY key, const char *value, char *to, DWORD room);
+// A value that names a path, in `room` bytes by its ANSI form (AnsiPathOf):
+// on Windows NT it is read in wide characters, and may name a folder whose
+// characters the code page lacks. 1 when read and it has such a form.
+int ReadKeyPath(HKEY key, const char *value, char *to, DWORD room);
 
 // The root and the path below it of a key of the machine's file
 // associations (the extension or the file type) on that platform and major
