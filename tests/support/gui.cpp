@@ -1,5 +1,6 @@
 // The GUI driver: Setup.exe started and steered from outside, as a user would.
 #include "gui.h"
+#include <cstdio>
 #include "resources/resource.h"
 #include <algorithm>
 
@@ -30,6 +31,9 @@ SetupRun StartProgram(const std::string &commandLine, const std::string &folder)
     std::wstring current = folder.empty() ? std::wstring(temp) : WideText(folder);
     run.Started =
         CreateProcessW(NULL, &command[0], NULL, NULL, TRUE, 0, NULL, current.c_str(), &startup, &run.Process) != 0;
+    // A test that finds no window or no exit code then says why.
+    if (!run.Started)
+        fprintf(stderr, "Could not start %s: error %lu\n", commandLine.c_str(), GetLastError());
     CloseHandle(nothing);
     return run;
 }
@@ -45,6 +49,8 @@ int WaitForExit(SetupRun &run, DWORD timeout)
     if (!run.Started)
         return -1;
     if (WaitForSingleObject(run.Process.hProcess, timeout) != WAIT_OBJECT_0) {
+        if (timeout)
+            fprintf(stderr, "Process %lu still running after %lu ms: stopped\n", run.Process.dwProcessId, timeout);
         StopSetup(run);
         return -1;
     }
