@@ -1,6 +1,6 @@
 /* Numbers and texts that the setup and the uninstaller share, for their
    code and their resource scripts alike: the exit codes of unattended runs
-   and the message that one of them is already running. */
+   and the messages both of them may show. */
 #ifndef COMMON_MESSAGES_H
 #define COMMON_MESSAGES_H
 
@@ -12,8 +12,13 @@
 #define EXIT_DONE              0
 #define EXIT_COMMAND_LINE      2
 
-/* Both programs' string tables hold it under this number. */
+/* Both programs' string tables hold these under the same numbers. */
 #define IDS_ALREADY_RUNNING    223
 #define ALREADY_RUNNING_TEXT   PRODUCT_NAME " Setup is already running."
+/* A path the system gives has no form the program can use: characters the
+   ANSI code page lacks, and no short name. */
+#define IDS_NO_ANSI_FORM       224
+/* A product file is in use by a running program. */
+#define IDS_PRODUCT_RUNNING    225
 
 #endif

@@ -1,6 +1,7 @@
 // Swaps entries of this program's import address table: failing calls,
 // recorded message boxes and the program's own path answered.
 #include "fault.h"
+#include "sandbox.h"
 #include <cstdio>
 
 static void **FindImportSlot(const char *dll, const char *function)
@@ -104,8 +105,37 @@ static DWORD WINAPI StandInModulePath(HMODULE module, LPSTR buffer, DWORD size)
     return size;
 }
 
+static DWORD WINAPI StandInWideModulePath(HMODULE module, LPWSTR buffer, DWORD size)
+{
+    if (module && module != GetModuleHandleA(NULL))
+        return GetModuleFileNameW(module, buffer, size);
+    PathSwap->Sizes.push_back(size);
+    PathSwap->Modules.push_back(module);
+    std::wstring path = WideText(PathSwap->Path);
+    if (path.empty()) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    DWORD length = path.size();
+    if (length < size) {
+        CopyMemory(buffer, path.c_str(), (length + 1) * sizeof(WCHAR));
+        return length;
+    }
+    CopyMemory(buffer, path.data(), size * sizeof(WCHAR));
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return size;
+}
+
+static FARPROC WINAPI LookUpModulePath(HMODULE module, LPCSTR name)
+{
+    if (HIWORD((ULONG_PTR)name) && lstrcmpA(name, "GetModuleFileNameW") == 0)
+        return (FARPROC)StandInWideModulePath;
+    return ((FARPROC(WINAPI *)(HMODULE, LPCSTR))PathSwap->Binding.Original)(module, name);
+}
+
 ModulePathSwap::ModulePathSwap(const std::string &path)
-    : Path(path), Swap("kernel32.dll", "GetModuleFileNameA", (void *)StandInModulePath)
+    : Path(path), Swap("kernel32.dll", "GetModuleFileNameA", (void *)StandInModulePath),
+      Binding("kernel32.dll", "GetProcAddress", (void *)LookUpModulePath)
 {
     PathSwap = this;
 }

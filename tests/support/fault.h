@@ -56,18 +56,20 @@ struct BoxCapture {
     ImportSwap Swap;
 };
 
-// GetModuleFileNameA answered for this test program as the platform
-// answers it for a program at `path`, so that the program's routines take
-// that program's folder for the setup folder. A path that does not fit is
-// cut to the buffer without a terminator and the buffer size comes back;
-// an empty path makes the call fail. Other modules get the real answer.
+// GetModuleFileNameA, and GetModuleFileNameW as the program binds it at run
+// time, answered for this test program as the platform answers them for a
+// program at `path` (an ANSI path, converted for the wide call), so that the
+// program's routines take that program's folder for the setup folder. A
+// path that does not fit is cut to the buffer without a terminator and the
+// buffer size comes back; an empty path makes the call fail. Other modules
+// get the real answer.
 struct ModulePathSwap {
     explicit ModulePathSwap(const std::string &path);
     ~ModulePathSwap();
     std::string Path;
-    std::vector<DWORD> Sizes;           // buffer sizes asked with, in order
+    std::vector<DWORD> Sizes;           // buffer sizes asked with, in order, in characters
     std::vector<HMODULE> Modules;
-    ImportSwap Swap;
+    ImportSwap Swap, Binding;
 };
 
 // The command line the program reads (GetCommandLineA) while a
