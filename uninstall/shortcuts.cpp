@@ -4,14 +4,28 @@
 #include "../common/shelllink.h"
 
 static const int StartMenus[] = { CSIDL_COMMON_STARTMENU, CSIDL_STARTMENU };
+// The link object's wide interface, under the number the platform publishes for it.
+static constexpr GUID WideShellLinkInterface = { 0x000214F9, 0, 0, { 0xC0, 0, 0, 0, 0, 0, 0, 0x46 } };
 
 // Whether a shortcut's target lies in the folder. A shortcut that cannot be
-// read is nobody's to remove.
+// read is nobody's to remove. On Windows NT the target is read in wide
+// characters and taken by its ANSI form: the ANSI call gives '?' for the
+// characters of a folder's name that the code page lacks.
 static int TargetInFolder(IShellLinkA *link)
 {
     char target[MAX_PATH];
+    WCHAR wide[MAX_PATH];
+    IShellLinkW *wideLink;
+    int read;
 
-    return SUCCEEDED(link->GetPath(target, sizeof target, NULL, SLGP_RAWPATH)) && InOwnFolder(target);
+    if (UninstallState.PlatformId == VER_PLATFORM_WIN32_NT
+        && SUCCEEDED(link->QueryInterface(WideShellLinkInterface, (void **)&wideLink))) {
+        read = SUCCEEDED(wideLink->GetPath(wide, MAX_PATH, NULL, SLGP_RAWPATH))
+               && AnsiPathOf(target, sizeof target, wide);
+        wideLink->Release();
+    } else
+        read = SUCCEEDED(link->GetPath(target, sizeof target, NULL, SLGP_RAWPATH));
+    return read && InOwnFolder(target);
 }
 
 void RemoveShortcuts(void)

@@ -51,7 +51,9 @@ UINT Uninstall(void)
 {
     if (!LocateInstallation()) {
         Say(UninstallState.MessageId, MB_ICONERROR, UninstallState.Folder);
-        return 1;
+        // A folder it cannot work in, unlike one that holds no installation,
+        // is told apart by a quiet run's caller too.
+        return UninstallState.MessageId == IDS_NO_ANSI_FORM ? IDS_NO_ANSI_FORM : 1;
     }
     if (!IsInstalled()) {
         Say(IDS_NOT_INSTALLED, MB_ICONINFORMATION, UninstallState.Folder);

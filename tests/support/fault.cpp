@@ -111,7 +111,10 @@ static DWORD WINAPI StandInWideModulePath(HMODULE module, LPWSTR buffer, DWORD s
         return GetModuleFileNameW(module, buffer, size);
     PathSwap->Sizes.push_back(size);
     PathSwap->Modules.push_back(module);
-    std::wstring path = WideText(PathSwap->Path);
+    // Converted here: the fault build of the setup links this file without the sandbox's helpers.
+    WCHAR converted[2 * MAX_PATH] = L"";
+    MultiByteToWideChar(CP_ACP, 0, PathSwap->Path.c_str(), -1, converted, 2 * MAX_PATH);
+    std::wstring path = PathSwap->WidePath.empty() ? converted : PathSwap->WidePath;
     if (path.empty()) {
         SetLastError(ERROR_INVALID_HANDLE);
         return 0;
@@ -138,6 +141,18 @@ ModulePathSwap::ModulePathSwap(const std::string &path)
       Binding("kernel32.dll", "GetProcAddress", (void *)LookUpModulePath)
 {
     PathSwap = this;
+}
+
+static std::string ConvertedPath(const std::wstring &path)
+{
+    char converted[2 * MAX_PATH] = "";
+    WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, converted, sizeof converted, NULL, NULL);
+    return converted;
+}
+
+ModulePathSwap::ModulePathSwap(const std::wstring &path) : ModulePathSwap(ConvertedPath(path))
+{
+    WidePath = path;
 }
 
 ModulePathSwap::~ModulePathSwap()

@@ -65,8 +65,12 @@ struct BoxCapture {
 // get the real answer.
 struct ModulePathSwap {
     explicit ModulePathSwap(const std::string &path);
+    // A path that only wide characters spell: the ANSI call gets it as the
+    // platform converts it, with '?' or look-alikes for what the code page lacks.
+    explicit ModulePathSwap(const std::wstring &path);
     ~ModulePathSwap();
     std::string Path;
+    std::wstring WidePath;
     std::vector<DWORD> Sizes;           // buffer sizes asked with, in order, in characters
     std::vector<HMODULE> Modules;
     ImportSwap Swap, Binding;

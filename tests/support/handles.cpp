@@ -383,3 +383,55 @@ LinkFault::~LinkFault()
         PutSlot(Slot, Original);
     FailingLink = NULL;
 }
+
+static LinkTargetAnswer *AnsweredLink;
+
+static HRESULT STDMETHODCALLTYPE AnsiTarget(void *, LPSTR file, int room, WIN32_FIND_DATAA *, DWORD)
+{
+    if (!WideCharToMultiByte(CP_ACP, 0, AnsweredLink->Target.c_str(), -1, file, room, NULL, NULL))
+        return E_FAIL;
+    return S_OK;
+}
+
+static HRESULT STDMETHODCALLTYPE WideTarget(void *, LPWSTR file, int room, WIN32_FIND_DATAW *, DWORD)
+{
+    if ((int)AnsweredLink->Target.size() >= room)
+        return E_FAIL;
+    lstrcpyW(file, AnsweredLink->Target.c_str());
+    return S_OK;
+}
+
+static HRESULT WINAPI CreateAnsweredLink(REFCLSID classId, LPUNKNOWN outer, DWORD context, REFIID interfaceId,
+                                         void **object)
+{
+    HRESULT result =
+        ((decltype(&CoCreateInstance))AnsweredLink->Swap->Original)(classId, outer, context, interfaceId, object);
+    IUnknown *link = FAILED(result) ? NULL : (IUnknown *)*object, *wide;
+    if (!link || AnsweredLink->Slots[0] || FAILED(link->QueryInterface(IID_IShellLinkW, (void **)&wide)))
+        return result;
+    // GetPath follows IUnknown's three methods in both interfaces.
+    IUnknown *holders[2] = { link, wide };
+    void *standIns[2] = { (void *)AnsiTarget, (void *)WideTarget };
+    for (int i = 0; i < 2; i++) {
+        AnsweredLink->Slots[i] = &(*(void ***)holders[i])[3];
+        AnsweredLink->Originals[i] = *AnsweredLink->Slots[i];
+        PutSlot(AnsweredLink->Slots[i], standIns[i]);
+    }
+    wide->Release();
+    return result;
+}
+
+LinkTargetAnswer::LinkTargetAnswer(const std::wstring &target) : Target(target)
+{
+    AnsweredLink = this;
+    Swap.reset(new ImportSwap("ole32.dll", "CoCreateInstance", (void *)CreateAnsweredLink));
+}
+
+LinkTargetAnswer::~LinkTargetAnswer()
+{
+    Swap.reset();
+    for (int i = 0; i < 2; i++)
+        if (Slots[i])
+            PutSlot(Slots[i], Originals[i]);
+    AnsweredLink = NULL;
+}

@@ -84,4 +84,20 @@ struct LinkFault {
     std::unique_ptr<ImportSwap> Swap;
 };
 
+// Answers the target of every shell link object created while it lives with
+// a path given in wide characters, as Windows NT reads it from a shortcut
+// that holds it: IShellLinkW::GetPath gives the path, IShellLinkA::GetPath
+// the path converted to the code page ('?' or a look-alike for what the code
+// page lacks). Wine keeps a shortcut's target in ANSI characters only, so a
+// shortcut of its own cannot hold such a path. Both slots are swapped in the
+// objects' tables of methods, and put back when it ends.
+struct LinkTargetAnswer {
+    explicit LinkTargetAnswer(const std::wstring &target);
+    ~LinkTargetAnswer();
+    std::wstring Target;
+    void **Slots[2] = { NULL, NULL };   // IShellLinkA's and IShellLinkW's GetPath
+    void *Originals[2] = { NULL, NULL };
+    std::unique_ptr<ImportSwap> Swap;
+};
+
 #endif

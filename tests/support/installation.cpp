@@ -399,3 +399,57 @@ LostStartMenu::~LostStartMenu()
     RestoreValue(ShellFolders, ShellFolder.Found, ShellFolder.Type, ShellFolder.Data);
     DeleteTree(Parent);
 }
+
+MovedStartMenu::MovedStartMenu(const std::wstring &folder)
+{
+    HKEY opened;
+    SaveValue(UserShellFolders, UserShellFolder.Found, UserShellFolder.Type, UserShellFolder.Data);
+    SaveValue(ShellFolders, ShellFolder.Found, ShellFolder.Type, ShellFolder.Data);
+    CreateDirectoryW(folder.c_str(), NULL);
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, UserShellFolders, 0, NULL, 0, KEY_SET_VALUE, NULL, &opened, NULL)
+        == ERROR_SUCCESS) {
+        RegSetValueExW(opened, L"Start Menu", 0, REG_EXPAND_SZ, (const BYTE *)folder.c_str(),
+                       (folder.size() + 1) * sizeof(WCHAR));
+        RegCloseKey(opened);
+    }
+}
+
+MovedStartMenu::~MovedStartMenu()
+{
+    RestoreValue(UserShellFolders, UserShellFolder.Found, UserShellFolder.Type, UserShellFolder.Data);
+    RestoreValue(ShellFolders, ShellFolder.Found, ShellFolder.Type, ShellFolder.Data);
+}
+
+std::wstring ReadWideRegString(HKEY root, const std::string &key, const char *value)
+{
+    HKEY opened;
+    WCHAR text[2048] = L"";
+    DWORD size = sizeof text - sizeof *text;
+    std::wstring name = value ? WideText(value) : L"";
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+        return L"";
+    if (RegQueryValueExW(opened, value ? name.c_str() : NULL, NULL, NULL, (BYTE *)text, &size) != ERROR_SUCCESS)
+        size = 0;
+    RegCloseKey(opened);
+    return std::wstring(text, size / sizeof *text).c_str();
+}
+
+bool RecordTrueFolder(const std::string &folder, const std::wstring &trueFolder)
+{
+    for (const InstalledValue &value : InstalledValues(folder)) {
+        size_t at = value.Text.find(folder);
+        HKEY opened;
+        if (value.Type != REG_SZ || at == std::string::npos)
+            continue;
+        std::wstring text = WideText(value.Text.substr(0, at)) + trueFolder + WideText(value.Text.substr(at + folder.size()));
+        std::wstring name = value.Name ? WideText(value.Name) : L"";
+        if (RegOpenKeyExA(value.Root, value.Key.c_str(), 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS)
+            return false;
+        LONG written = RegSetValueExW(opened, value.Name ? name.c_str() : NULL, 0, REG_SZ, (const BYTE *)text.c_str(),
+                                      (text.size() + 1) * sizeof(WCHAR));
+        RegCloseKey(opened);
+        if (written != ERROR_SUCCESS)
+            return false;
+    }
+    return true;
+}

@@ -77,6 +77,14 @@ void ExpectInstalledRegistry(const std::string &folder);
 // None of the product's keys exist.
 void ExpectNoRegistry();
 
+// On Windows NT the setup records a folder whose name the ANSI code page
+// lacks by its true name, in wide characters. Rewrites every string value of
+// an installation into `folder` that names it so, with `trueFolder` in its
+// place (REG_SZ, RegSetValueExW); false when one could not be written.
+bool RecordTrueFolder(const std::string &folder, const std::wstring &trueFolder);
+// A string value read in wide characters, without its terminator; empty when missing.
+std::wstring ReadWideRegString(HKEY root, const std::string &key, const char *value);
+
 // The folder the directory page proposes: the program-files folder and "\Brindlecast".
 std::string DefaultInstallFolder();
 
@@ -123,6 +131,24 @@ struct ShortcutInfo {
 };
 // The shortcut in that Start Menu folder, read through the shell's link object.
 ShortcutInfo ReadShortcut(int csidl);
+
+// Points the current user's Start Menu at a folder given in wide characters
+// (User Shell Folders, which Wine's shell reads), made here; puts the shell
+// folder values back on the way out.
+class MovedStartMenu {
+public:
+    explicit MovedStartMenu(const std::wstring &folder);
+    ~MovedStartMenu();
+    MovedStartMenu(const MovedStartMenu &) = delete;
+    MovedStartMenu &operator=(const MovedStartMenu &) = delete;
+
+private:
+    struct Saved {
+        bool Found;
+        DWORD Type;
+        std::string Data;
+    } UserShellFolder, ShellFolder;
+};
 
 // Points the current user's Start Menu at a folder that does not exist, so
 // the shell cannot find it; puts the shell folder values back on the way out.

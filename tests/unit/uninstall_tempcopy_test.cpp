@@ -400,33 +400,34 @@ TEST_F(UninstallTempCopy, FolderIsClosedToAllButSystemAndAdministrators)
     }
 }
 
-// Where the system names the account's own temporary folder (GetTempPath2A:
+// Where the system names the account's own temporary folder (GetTempPath2W:
 // SYSTEM's is not the one every user may write to), the copy goes there.
-static std::string AccountTemp;
+static std::wstring AccountTemp;
 
-static DWORD WINAPI AccountTempPath(DWORD room, LPSTR path)
+static DWORD WINAPI AccountTempPath(DWORD room, LPWSTR path)
 {
     if (AccountTemp.size() + 1 > room)
         return AccountTemp.size() + 1;
-    lstrcpyA(path, AccountTemp.c_str());
+    lstrcpyW(path, AccountTemp.c_str());
     return AccountTemp.size();
 }
 
 TEST_F(UninstallTempCopy, TempFolderIsTheAccountsWhereTheSystemNamesIt)
 {
-    AccountTemp = Scratch + "\\System Temp\\";
-    CreateDirectoryA(AccountTemp.c_str(), NULL);
+    std::string account = Scratch + "\\System Temp\\";
+    AccountTemp = WideText(account);
+    CreateDirectoryA(account.c_str(), NULL);
     const struct {
         const char *Name;
         void *StandIn;
         std::string Parent;
     } cases[] = {
-        { "with GetTempPath2A", (void *)AccountTempPath, AccountTemp },
+        { "with GetTempPath2W", (void *)AccountTempPath, account },
         { "without", NULL, TempFolder() },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Name);
-        ProcedureSwap tempPath("GetTempPath2A", c.StandIn);
+        ProcedureSwap tempPath("GetTempPath2W", c.StandIn);
         ASSERT_EQ(MakeTempCopy(), 1);
         EXPECT_EQ(FolderOf(FolderOf(UninstallState.Copy)) + "\\", c.Parent);
         EXPECT_EQ(ReadBytes(UninstallState.Copy), ReadBytes(Media("Uninstal.exe")));

@@ -200,6 +200,53 @@ TEST_F(UninstallSteps, RestartRemovalOnWindows95KeepsOtherLinesOfWininit)
     EXPECT_EQ(PendingDeletions(), pendingBefore);
 }
 
+// Windows NT reads a shortcut's target as the shortcut holds it, in wide
+// characters; the ANSI call gives '?' or a look-alike for what the code page
+// lacks. A shortcut goes when its true target lies in this folder, and stays
+// when the true target is another folder whose name the code page turns into
+// this one's, present (it has a short form) or not (it has no ANSI form).
+TEST_F(UninstallSteps, ShortcutTargetsAreReadByTheirTrueNames)
+{
+    std::wstring cyrillic = WideText(Scratch) + L"\\\u041F\u0440\u043E\u0433\u0440\u0430\u043C\u043C\u044B",
+                 lookAlike = WideText(Scratch) + L"\\\uFF22rindle Apps";
+    ASSERT_EQ(AnsiText(lookAlike), Folder);
+    ASSERT_TRUE(CreateDirectoryW(cyrillic.c_str(), NULL));
+    WriteWideBytes(cyrillic + L"\\Tessel.exe", "the product's program");
+    WCHAR shortForm[MAX_PATH] = L"";
+    ASSERT_NE(GetShortPathNameW(cyrillic.c_str(), shortForm, MAX_PATH), 0u);
+    const struct {
+        const char *Name;
+        std::wstring Target;
+        std::string Here;
+        bool LookAlikeThere, Goes;
+    } cases[] = {
+        { "into this folder by its true name", cyrillic, AnsiText(shortForm), false, true },
+        { "into a missing look-alike of this folder", lookAlike, Folder, false, false },
+        { "into a present look-alike of this folder", lookAlike, Folder, true, false },
+    };
+    CreateDirectoryA(Folder.c_str(), NULL);
+    WriteBytes(Folder + "\\Tessel.exe", "the product's program");
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Name);
+        ResetMachine();
+        if (c.LookAlikeThere) {
+            ASSERT_TRUE(CreateDirectoryW(lookAlike.c_str(), NULL));
+            WriteWideBytes(lookAlike + L"\\Tessel.exe", "another program");
+        }
+        PrepareInstallState(Folder, VER_PLATFORM_WIN32_NT, 6, SHORTCUT_CURRENT_USER);
+        ASSERT_EQ(CreateStartMenuShortcut(NULL), 0u);
+        lstrcpyA(UninstallState.Folder, c.Here.c_str());
+        {
+            LinkTargetAnswer answer(c.Target + L"\\Tessel.exe");
+            RemoveShortcuts();
+            EXPECT_NE(answer.Slots[1], (void **)NULL) << "the link object was asked";
+        }
+        EXPECT_EQ(ReadShortcut(CSIDL_STARTMENU).Found, !c.Goes);
+        DeleteFileW((lookAlike + L"\\Tessel.exe").c_str());
+        RemoveDirectoryW(lookAlike.c_str());
+    }
+}
+
 // Runs of the whole removal in-process, as this program's path reported as
 // the uninstaller in the folder, that end before the copy in the temporary
 // folder would take over.
@@ -234,7 +281,10 @@ protected:
 };
 
 // Each ends with one box of its kind, under the uninstaller's caption, or
-// with none when quiet, and with its exit code; nothing is removed.
+// with none when quiet, and with its exit code; nothing is removed. Windows
+// NT may give the uninstaller's own path with characters the code page lacks
+// in a folder that has no short name (a volume without them); Wine always
+// has one, so such a path is given for a folder that does not exist.
 TEST_F(UninstallRunInProcess, RunsThatRemoveNothingShowOneBoxOfTheirKind)
 {
     const struct {
@@ -242,16 +292,26 @@ TEST_F(UninstallRunInProcess, RunsThatRemoveNothingShowOneBoxOfTheirKind)
         bool Installed, SetupBeside;
         int Answer;
         UINT Type, Code;
+        const wchar_t *Program;   // NULL: Uninstal.exe in the folder
+        const char *Text;         // NULL: not checked here
     } cases[] = {
-        { "beside the setup program", true, true, IDOK, MB_ICONERROR, 1 },
-        { "not installed", false, false, IDOK, MB_ICONINFORMATION, 0 },
-        { "answered No", true, false, IDNO, MB_YESNO | MB_ICONQUESTION, 1 },
+        { "beside the setup program", true, true, IDOK, MB_ICONERROR, 1, NULL, NULL },
+        { "not installed", false, false, IDOK, MB_ICONINFORMATION, 0, NULL, NULL },
+        { "answered No", true, false, IDNO, MB_YESNO | MB_ICONQUESTION, 1, NULL, NULL },
+        { "from a folder without an ANSI form", true, false, IDOK, MB_ICONERROR, IDS_NO_ANSI_FORM,
+          L"C:\\\u041F\u0430\u043F\u043A\u0430\\Uninstal.exe",
+          "Uninstall cannot work in this folder: its name holds characters that the language for non-Unicode "
+          "programs lacks, and it has no short name. Nothing was removed." },
     };
     for (const auto &c : cases)
         for (BYTE quiet = 0; quiet <= 1; quiet++) {
             SCOPED_TRACE(std::string(c.Name) + (quiet ? ", quiet" : ""));
             if (quiet && c.Answer == IDNO)
                 continue;   // a quiet run asks nothing
+            // One swap at a time: the one before is given back first.
+            Program.reset();
+            Program.reset(c.Program ? new ModulePathSwap(std::wstring(c.Program))
+                                    : new ModulePathSwap(Folder + "\\Uninstal.exe"));
             ResetMachine();
             DeleteTree(Folder);
             CreateDirectoryA(Folder.c_str(), NULL);
@@ -271,6 +331,9 @@ TEST_F(UninstallRunInProcess, RunsThatRemoveNothingShowOneBoxOfTheirKind)
             if (!quiet) {
                 EXPECT_EQ(boxes.Boxes[0].Caption, "Brindlecast 1.26 Uninstall");
                 EXPECT_EQ(boxes.Boxes[0].Type, c.Type);
+                if (c.Text) {
+                    EXPECT_EQ(boxes.Boxes[0].Text, c.Text);
+                }
             }
             EXPECT_EQ(FilesIn(Folder), before);
             EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, AppPathsEntryKey), c.Installed);
