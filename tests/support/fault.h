@@ -65,8 +65,11 @@ struct BoxCapture {
 // get the real answer.
 struct ModulePathSwap {
     explicit ModulePathSwap(const std::string &path);
+    // A path the code page may lack: the ANSI call gets its conversion.
+    explicit ModulePathSwap(const std::wstring &path);
     ~ModulePathSwap();
     std::string Path;
+    std::wstring WidePath;
     std::vector<DWORD> Sizes;           // buffer sizes asked with, in order, in characters
     std::vector<HMODULE> Modules;
     ImportSwap Swap, Binding;

@@ -14,10 +14,15 @@ void SetReportedVersion(const std::string &version, const char *program)
 
 SetupRun StartProgram(const std::string &commandLine, const std::string &folder)
 {
+    return StartProgram(WideText(commandLine), folder);
+}
+
+SetupRun StartProgram(const std::wstring &commandLine, const std::string &folder)
+{
     SetupRun run = {};
     STARTUPINFOW startup = {};
     SECURITY_ATTRIBUTES inherit = { sizeof inherit, NULL, TRUE };
-    std::wstring command = WideText(commandLine);
+    std::wstring command = commandLine;
     WCHAR temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     // The program gets no output of ours: a run left behind must not keep

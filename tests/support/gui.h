@@ -23,6 +23,8 @@ void SetReportedVersion(const std::string &version, const char *program = "Setup
 // from the folder given, through the wide calls: a program's path may be
 // longer than the ANSI calls take.
 SetupRun StartProgram(const std::string &commandLine, const std::string &folder = "");
+// One whose characters the code page may lack.
+SetupRun StartProgram(const std::wstring &commandLine, const std::string &folder = "");
 // Setup.exe in the folder.
 SetupRun StartSetup(const std::string &folder);
 // Waits for the process to end and returns its exit code; a run still going
