@@ -124,6 +124,32 @@ TEST_F(WidePaths, InstallsIntoAFolderTheCodePageLacks)
     ExpectNoRegistry();
 }
 
+// With pages, a /D= folder whose name the code page lacks is proposed by
+// its short form, which names it; one that does not exist yet has none, and
+// the default folder is proposed.
+TEST_F(WidePaths, PagesProposeTheGivenFolderByItsShortFormElseTheDefault)
+{
+    const std::wstring program = Quoted(WideText(Stage("wide setup")) + L"\\Setup.exe");
+    const std::wstring existing = MakeFolders(Programs);
+    const struct {
+        const char *Name;
+        std::wstring Folder;
+        std::string Proposed;
+    } cases[] = {
+        { "existing", existing, ShortForm(existing) },
+        { "not yet there", existing + L"\\Brindlecast", DefaultInstallFolder() },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Name);
+        Run = StartProgram(program + L" /D=" + c.Folder);
+        HWND directory = WalkToDirectoryPage(Run);
+        ASSERT_NE(directory, (HWND)NULL);
+        EXPECT_EQ(ControlText(directory, IDC_INSTALL_DIR), c.Proposed);
+        Click(directory, IDCANCEL);
+        EXPECT_EQ(WaitForExit(Run, 5000), 1);
+    }
+}
+
 // The current user's Start Menu moved to a folder with a Cyrillic name: the
 // shortcut goes into it.
 static const wchar_t *const ShellFolderKeys[] = {
