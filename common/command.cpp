@@ -18,8 +18,11 @@ static const char *SkipBlanks(const char *at)
 
 const char *CommandArguments(void)
 {
-    const char *line = GetCommandLineA();
+    return ArgumentsOf(GetCommandLineA());
+}
 
+const char *ArgumentsOf(const char *line)
+{
     if (*line == '"') {
         for (line++; *line && *line != '"'; line++)
             ;

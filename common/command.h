@@ -18,6 +18,8 @@ enum { SWITCH_END, SWITCH_READ, SWITCH_MALFORMED };
 
 // The command line after the program's own name, quoted or not.
 const char *CommandArguments(void);
+// The same of a command line given.
+const char *ArgumentsOf(const char *line);
 // Reads the switch at *at, after any blanks, and moves *at past it. A
 // malformed switch keeps its name, when it has one, and its Rest.
 int ReadSwitch(const char **at, SWITCHTEXT *found);

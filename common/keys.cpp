@@ -47,12 +47,15 @@ int ReadKeyPath(HKEY key, const char *value, char *to, DWORD room)
 {
     QueryValueCall query = (QueryValueCall)(void *)BoundFunction(CALL_REG_QUERY_VALUE_EX_W);
     WCHAR name[MAX_PATH], text[WIDE_PATH_CHARS];
-    DWORD size = sizeof text - sizeof *text;
+    DWORD size = sizeof text - sizeof *text, type = REG_NONE;
     LONG result;
 
     // Windows 95 has the wide call as a stand-in that fails as not there.
+    // Only text is converted: a value of another type comes back as the
+    // bytes it holds, which name a path only as ANSI text.
     if (!query || !MultiByteToWideChar(CP_ACP, 0, value, -1, name, MAX_PATH)
-        || (result = query(key, name, NULL, NULL, (BYTE *)text, &size)) == ERROR_CALL_NOT_IMPLEMENTED)
+        || (result = query(key, name, NULL, &type, (BYTE *)text, &size)) == ERROR_CALL_NOT_IMPLEMENTED
+        || (result == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ))
         return ReadKeyText(key, value, to, room);
     if (result != ERROR_SUCCESS)
         return 0;

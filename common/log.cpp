@@ -2,20 +2,34 @@
 // that ends in the middle, or another run writing to the same file, loses
 // nothing written before.
 #include "log.h"
+#include "system.h"
 #include <stdarg.h>
 
 // 0 without a log: zero-initialised, it costs the programs no data section.
 static HANDLE LogFile;
 
-int OpenLog(const char *path)
+static int TakeLog(HANDLE file)
 {
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-
     CloseLog();
     if (file != INVALID_HANDLE_VALUE)
         LogFile = file;
     return LogFile != 0;
+}
+
+int OpenLog(const char *path)
+{
+    return TakeLog(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, NULL));
+}
+
+typedef HANDLE(WINAPI *CreateFileCall)(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
+
+int OpenWideLog(const WCHAR *path)
+{
+    CreateFileCall create = (CreateFileCall)(void *)BoundFunction(CALL_CREATE_FILE_W);
+
+    return create && TakeLog(create(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, NULL));
 }
 
 void LogLine(const char *format, ...)

@@ -7,6 +7,8 @@
 
 // Opens the file, creating it when it is new; 0 when it cannot be written.
 int OpenLog(const char *path);
+// The same by a wide path, on Windows NT, whose name the code page may lack.
+int OpenWideLog(const WCHAR *path);
 // A line of at most LOG_LINE_CHARS characters; nothing when no log is open.
 void LogLine(const char *format, ...);
 void CloseLog(void);

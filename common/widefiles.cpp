@@ -28,6 +28,13 @@ WCHAR *CopyWideText(WCHAR *to, const WCHAR *from)
     return to;
 }
 
+WCHAR *CopyAsciiText(WCHAR *to, const char *from)
+{
+    while ((*to = (BYTE)*from++) != 0)
+        to++;
+    return to;
+}
+
 // Checked by converting back, which every version of Windows can do: the
 // flag that refuses look-alikes is unknown before Windows 2000.
 int ExactAnsiText(char *to, int room, const WCHAR *text)

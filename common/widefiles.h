@@ -29,6 +29,9 @@ int BindWideFileCalls(WIDEFILECALLS *calls);
 WCHAR *WideFolder(WCHAR *to, int room, const char *folder);
 // Returns the end of the copy, its terminator.
 WCHAR *CopyWideText(WCHAR *to, const WCHAR *from);
+// The same of a text of ASCII characters, which every code page has alike
+// (a name of the program's own).
+WCHAR *CopyAsciiText(WCHAR *to, const char *from);
 
 // The program works in ANSI characters, and on Windows NT a path the system
 // gives in wide characters may hold characters the ANSI code page lacks (a

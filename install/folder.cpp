@@ -1,5 +1,25 @@
 // The install folder: the proposed default, and the typed folder checked and created.
 #include "install.h"
+#include "../common/system.h"
+#include "../common/widefiles.h"
+
+typedef DWORD(WINAPI *LongPathCall)(LPCWSTR, LPWSTR, DWORD);
+
+// A folder taken by its short form is recorded by its true name, which
+// Windows before 2000 cannot give; one whose true name converts exactly is
+// recorded as its ANSI form, as on every Windows.
+int TrueInstallFolder(WCHAR *to)
+{
+    LongPathCall longPath = (LongPathCall)(void *)BoundFunction(CALL_GET_LONG_PATH_NAME_W);
+    char exact[WIDE_PATH_CHARS];
+    DWORD length;
+
+    if (SetupState.PlatformId != VER_PLATFORM_WIN32_NT || !longPath
+        || !MultiByteToWideChar(CP_ACP, 0, SetupState.InstallPath, -1, to, WIDE_PATH_CHARS))
+        return 0;
+    length = longPath(to, to, WIDE_PATH_CHARS);
+    return length != 0 && length < WIDE_PATH_CHARS && !ExactAnsiText(exact, sizeof exact, to) ? (int)length : 0;
+}
 
 void DefaultInstallDir(void)
 {
@@ -15,7 +35,7 @@ void DefaultInstallDir(void)
                          &keys[opened]) == ERROR_SUCCESS) {
         opened++;
         // Leaves room for the product folder's name.
-        found = ReadKeyText(keys[opened - 1], ProgramFilesValue, SetupState.InstallPath,
+        found = ReadKeyPath(keys[opened - 1], ProgramFilesValue, SetupState.InstallPath,
                             sizeof SetupState.InstallPath + 1 - sizeof ProductFolder);
     }
     CloseKeys(keys, opened);
@@ -27,10 +47,16 @@ void DefaultInstallDir(void)
 
 void ProposeInstallDir(void)
 {
-    if (SetupState.GivenFolder[0])
+    // A /D= folder whose name the code page lacks shows by its short form;
+    // one that does not exist yet has none, and the default is proposed.
+    if (SetupState.GivenWideFolder[0]) {
+        if (!AnsiPathOf(SetupState.InstallPath, sizeof SetupState.InstallPath, SetupState.GivenWideFolder))
+            DefaultInstallDir();
+    } else if (SetupState.GivenFolder[0]) {
         CopyText(SetupState.InstallPath, SetupState.GivenFolder);
-    else
+    } else {
         DefaultInstallDir();
+    }
 }
 
 BYTE ProposedShortcut(void)
@@ -41,11 +67,69 @@ BYTE ProposedShortcut(void)
     return SetupState.PlatformId == VER_PLATFORM_WIN32_NT ? SHORTCUT_ALL_USERS : SHORTCUT_CURRENT_USER;
 }
 
+typedef DWORD(WINAPI *AttributesCall)(LPCWSTR);
+typedef BOOL(WINAPI *CreateFolderCall)(LPCWSTR, LPSECURITY_ATTRIBUTES);
+
+static int IsWideBlank(WCHAR c)
+{
+    return c == L' ' || c == L'\t';
+}
+
+// A /D= folder read in wide characters, checked by the rules of a typed
+// one and made by its wide name where it is missing, its parent existing;
+// then taken by its ANSI form, which a folder that exists has unless its
+// volume keeps no short names, and checked by that form as a typed one is
+// (a file of that name cannot be entered).
+static UINT PrepareGivenWideFolder(void)
+{
+    AttributesCall attributes = (AttributesCall)(void *)BoundFunction(CALL_GET_FILE_ATTRIBUTES_W);
+    CreateFolderCall create = (CreateFolderCall)(void *)BoundFunction(CALL_CREATE_DIRECTORY_W);
+    WCHAR *path = SetupState.GivenWideFolder, *end, *last = 0, cut;
+    DWORD parent;
+    UINT failure;
+    int made = 1;
+
+    while (IsWideBlank(*path))
+        path++;
+    for (end = path; *end; end++)
+        ;
+    if ((path[0] | 0x20) < L'a' || (path[0] | 0x20) > L'z' || path[1] != L':' || path[2] != L'\\')
+        return IDS_BAD_DRIVE;
+    if (path[3] != 0) {
+        if (end[-1] == L'\\')
+            end[-1] = 0;
+        for (WCHAR *at = path; *at; at++)
+            if (*at == L'\\')
+                last = at;
+        if (last[-1] == L'\\')
+            return IDS_DOUBLE_BACKSLASH;
+        cut = last[1];
+        last[1] = 0;
+        parent = attributes ? attributes(path) : INVALID_FILE_ATTRIBUTES;
+        last[1] = cut;
+        if (parent == INVALID_FILE_ATTRIBUTES || !(parent & FILE_ATTRIBUTE_DIRECTORY))
+            return IDS_NO_PARENT_DIR;
+        made = attributes(path) != INVALID_FILE_ATTRIBUTES || GetLastError() != ERROR_FILE_NOT_FOUND
+               || (create && create(path, NULL));
+    }
+    if (!made) {
+        failure = IDS_NO_CREATE_DIR;
+    } else if (AnsiPathOf(SetupState.InstallPath, sizeof SetupState.InstallPath, path)) {
+        failure = PrepareInstallDir();
+    } else {
+        SetupState.StepMessageInsert = SetupState.GivenFolder;
+        failure = IDS_NO_ANSI_FORM;
+    }
+    return failure;
+}
+
 UINT TakeProposedChoices(void)
 {
+    SetupState.ShortcutChoice = ProposedShortcut();
+    if (SetupState.GivenWideFolder[0])
+        return PrepareGivenWideFolder();
     ProposeInstallDir();
     TrimBlanks(SetupState.InstallPath);
-    SetupState.ShortcutChoice = ProposedShortcut();
     return PrepareInstallDir();
 }
 

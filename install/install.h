@@ -30,6 +30,10 @@ BYTE ProposedShortcut(void);
 UINT TakeProposedChoices(void);
 // Checks the typed InstallPath and creates the folder when it is missing.
 UINT PrepareInstallDir(void);
+// On Windows NT, the install folder's true name in WIDE_PATH_CHARS wide
+// characters when its ANSI form is another (a short form), and its length;
+// 0 when the ANSI form is its name.
+int TrueInstallFolder(WCHAR *to);
 
 // Never fails: what goes wrong is said in boxes of its own, and the setup goes on.
 void RemovePreviousInstall(HWND owner);

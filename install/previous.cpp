@@ -173,7 +173,7 @@ void RemovePreviousInstall(HWND owner)
     if (opened == 2 + CURRENT_VERSION_DEPTH
         && OpenKey(keys[opened - 1], AppPathsKey, KEY_ENUMERATE_SUB_KEYS, keys, &opened)
         && OpenKey(keys[opened - 1], ProgramFile, KEY_QUERY_VALUE, keys, &opened)
-        && ReadKeyText(keys[opened - 1], AppPathValue, oldPath, sizeof oldPath)) {
+        && ReadKeyPath(keys[opened - 1], AppPathValue, oldPath, sizeof oldPath)) {
         // Only a folder given from its drive's root is an installation of
         // this setup: a relative one, or a drive letter and colon alone,
         // would be read against whatever folder happens to be current.

@@ -3,6 +3,7 @@
 #include "install.h"
 #include "../common/system.h"
 #include "../common/command.h"
+#include "../common/widefiles.h"
 
 // Creates (or opens) a key into keys[*opened] and counts it, as OpenKey
 // does: every writer closes what it opened at its one exit.
@@ -25,6 +26,40 @@ static int SetString(HKEY key, const char *name, const char *text)
     return 1;
 }
 
+#define COMMAND_ROOM (INSTALL_PATH_ROOM + 2 + sizeof OpenCommandTail)
+typedef LONG(WINAPI *SetValueCall)(HKEY, LPCWSTR, DWORD, DWORD, const BYTE *, DWORD);
+
+// The install folder's true name while the entries are written, when its
+// ANSI form is a short one that would outlive a change of short names and
+// show the user a name that is not the folder's; empty otherwise.
+static WCHAR TrueFolder[WIDE_PATH_CHARS];
+
+// A value that names the install folder: the folder, a file in it, or a
+// command that starts with one quoted. With a true name of its own the
+// value is written in wide characters with that name in the ANSI form's
+// place; the rest of it is the code page's.
+static int SetPathString(HKEY key, const char *name, const char *text)
+{
+    // A value's name and what follows the folder are short ASCII texts of our own.
+    WCHAR wideName[32], wide[WIDE_PATH_CHARS + 32];
+    SetValueCall setValue = (SetValueCall)(void *)BoundFunction(CALL_REG_SET_VALUE_EX_W);
+    int quoted = text[0] == '"';
+    WCHAR *end;
+
+    if (!TrueFolder[0])
+        return SetString(key, name, text);
+    wide[0] = L'"';
+    end = CopyAsciiText(CopyWideText(wide + quoted, TrueFolder), text + quoted + lstrlenA(SetupState.InstallPath));
+    if (name)
+        CopyAsciiText(wideName, name);
+    if (!setValue
+        || setValue(key, name ? wideName : NULL, 0, REG_SZ, (const BYTE *)wide, (DWORD)((char *)(end + 1) - (char *)wide))
+               != ERROR_SUCCESS)
+        return 0;
+    LogLine("Registry value %s = %s", name ? name : "(default)", text);
+    return 1;
+}
+
 static int SetDword(HKEY key, const char *name, DWORD value)
 {
     if (RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE *)&value, sizeof value) != ERROR_SUCCESS)
@@ -36,7 +71,6 @@ static int SetDword(HKEY key, const char *name, DWORD value)
 // A path with spaces in a command line must be quoted, or the shell may run
 // a program named by its first words instead: a file of the install folder,
 // quoted, and a tail.
-#define COMMAND_ROOM (INSTALL_PATH_ROOM + 2 + sizeof OpenCommandTail)
 static_assert(sizeof QuietUninstallTail <= sizeof OpenCommandTail, "the quiet uninstall command fits");
 static const char *InstalledCommand(char *to, const char *name, const char *tail)
 {
@@ -93,8 +127,8 @@ static int WriteAppPath(HKEY currentVersion)
 
     written = OpenKey(currentVersion, AppPathsKey, KEY_CREATE_SUB_KEY, appPath, &opened)
               && CreateKey(appPath[0], ProgramFile, KEY_SET_VALUE, appPath, &opened)
-              && SetString(appPath[1], AppPathValue, SetupState.InstallPath)
-              && SetString(appPath[1], NULL, InstallFolderPath(program, ProgramFile));
+              && SetPathString(appPath[1], AppPathValue, SetupState.InstallPath)
+              && SetPathString(appPath[1], NULL, InstallFolderPath(program, ProgramFile));
     CloseKeys(appPath, opened);
     return written;
 }
@@ -108,17 +142,17 @@ static int WriteUninstallEntry(HKEY currentVersion)
     written = CreateKey(currentVersion, UninstallKey, KEY_CREATE_SUB_KEY, entry, &opened)
               && CreateKey(entry[0], ProductName, KEY_SET_VALUE, entry, &opened)
               && SetString(entry[1], DisplayNameValue, ProductName)
-              && SetString(entry[1], UninstallStringValue, InstalledCommand(command, UninstallerFile, ""));
+              && SetPathString(entry[1], UninstallStringValue, InstalledCommand(command, UninstallerFile, ""));
     if (written) {
         // What the list of installed programs and package tools read besides.
         // The entry works without them, so a failed write does not stop the setup.
         SetString(entry[1], DisplayVersionValue, VersionName);
         SetString(entry[1], PublisherValue, MakerName);
-        SetString(entry[1], DisplayIconValue, InstallFolderPath(program, ProgramFile));
-        SetString(entry[1], InstallLocationValue, SetupState.InstallPath);
+        SetPathString(entry[1], DisplayIconValue, InstallFolderPath(program, ProgramFile));
+        SetPathString(entry[1], InstallLocationValue, SetupState.InstallPath);
         for (const char *name : NoChangeValues)
             SetDword(entry[1], name, 1);
-        SetString(entry[1], QuietUninstallStringValue, InstalledCommand(command, UninstallerFile, QuietUninstallTail));
+        SetPathString(entry[1], QuietUninstallStringValue, InstalledCommand(command, UninstallerFile, QuietUninstallTail));
     }
     CloseKeys(entry, opened);
     return written;
@@ -185,7 +219,7 @@ static int WriteAssociation(void)
         if (CreateKey(root, path, KEY_WRITE, association, &opened)) {
             SetString(association[1], NULL, FileTypeDescription);
             if (CreateKey(association[1], DefaultIconKey, KEY_WRITE, association, &opened))
-                SetString(association[2], NULL, InstallFolderPath(program, ProgramFile));
+                SetPathString(association[2], NULL, InstallFolderPath(program, ProgramFile));
         }
     }
     written = opened == 3
@@ -193,7 +227,7 @@ static int WriteAssociation(void)
               && CreateKey(association[3], OpenCommandChain[1], KEY_CREATE_SUB_KEY, association, &opened)
               && CreateKey(association[4], OpenCommandChain[2], KEY_WRITE, association, &opened);
     if (written)
-        SetString(association[5], NULL, InstalledCommand(command, ProgramFile, OpenCommandTail));
+        SetPathString(association[5], NULL, InstalledCommand(command, ProgramFile, OpenCommandTail));
     CloseKeys(association, opened);
     // Let the shell show the new association without a restart.
     if (written)
@@ -203,6 +237,8 @@ static int WriteAssociation(void)
 
 UINT WriteRegistryEntries(void)
 {
+    if (!TrueInstallFolder(TrueFolder))
+        TrueFolder[0] = 0;
     if (!WriteMachineEntries() || !WriteUserDefaults() || !WriteAssociation())
         return IDS_REGISTRY_FAILED;
     return 0;

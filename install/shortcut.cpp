@@ -2,15 +2,40 @@
 #include "install.h"
 #include "../common/shelllink.h"
 #include "../common/system.h"
+#include "../common/widefiles.h"
+
+inline constexpr GUID WideShellLinkInterface = { 0x000214F9, 0, 0, { 0xC0, 0, 0, 0, 0, 0, 0, 0x46 } };
+
+// A folder taken by its short form is named by its true name, through the
+// link's wide interface: a short name may change, and the shortcut's
+// properties would show the user a name that is not the folder's.
+static int DescribeByTrueFolder(IShellLinkA *link, WCHAR *path, int length)
+{
+    IShellLinkW *wide;
+    int described;
+
+    if (FAILED(link->QueryInterface(WideShellLinkInterface, (void **)&wide)))
+        return 0;
+    path[length] = L'\\';
+    path[length + 1] = 0;
+    described = SUCCEEDED(wide->SetWorkingDirectory(path))
+                && (CopyAsciiText(path + length + 1, ProgramFile), SUCCEEDED(wide->SetPath(path)));
+    wide->Release();
+    return described;
+}
 
 // The shortcut's target, working folder and description.
 static int DescribeShortcut(IShellLinkA *link)
 {
+    // The true folder, a backslash and the program's name.
+    WCHAR trueFolder[WIDE_PATH_CHARS + 1 + sizeof ProgramFile];
     char path[INSTALL_PATH_ROOM];
+    int length = TrueInstallFolder(trueFolder);
 
     // The working folder is the install folder with a trailing backslash.
-    return SUCCEEDED(link->SetPath(InstallFolderPath(path, ProgramFile)))
-           && SUCCEEDED(link->SetWorkingDirectory(InstallFolderPath(path, "")))
+    return (length ? DescribeByTrueFolder(link, trueFolder, length)
+                   : SUCCEEDED(link->SetPath(InstallFolderPath(path, ProgramFile)))
+                         && SUCCEEDED(link->SetWorkingDirectory(InstallFolderPath(path, ""))))
            && SUCCEEDED(link->SetDescription(ShortcutDescription));
 }
 

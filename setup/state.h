@@ -36,6 +36,9 @@ struct SETUPSTATE {
     BYTE RunMode;                    // RUN_WITH_PAGES, RUN_QUIET or RUN_PASSIVE
     BYTE GivenShortcut;              // /SHORTCUT= as 1 + SHORTCUT_*; 0 when not given
     char GivenFolder[INSTALL_DIR_CHARS];   // /D=, as it would be typed on the page; empty when not given
+    // /D= as given, when the command line holds characters the code page
+    // lacks (Windows NT); empty otherwise.
+    WCHAR GivenWideFolder[INSTALL_DIR_CHARS];
     char InstallPath[INSTALL_DIR_CHARS];   // the install folder as typed on its page and checked there
     DWORD PlatformId;                // as Windows reports it; 0 when it could not be asked
     DWORD MajorVersion;              // likewise
@@ -58,7 +61,8 @@ int AskOrTell(HWND owner, const char *text, UINT type);
 // with the longest shipped name after it (SETUP_NAME_CHARS), a path still
 // fits the MAX_PATH bytes the file calls take. A deeper folder goes by its
 // short form. Returns 0 when found, or the number of the message that says
-// what failed.
+// what failed; for IDS_NO_ANSI_FORM, StepMessageInsert names the folder as
+// far as the code page can show it.
 #define SETUP_NAME_CHARS 12
 #define SETUP_PATH_ROOM MAX_PATH
 #define SETUP_FOLDER_ROOM (SETUP_PATH_ROOM - SETUP_NAME_CHARS)

@@ -1,14 +1,15 @@
 // Stand-ins for GetProcAddress and LoadLibraryExA that fail for one name.
 #include "binding_fault.h"
 
-static const char *SwappedFunction;
+static const char *SwappedFunction, *AlsoSwapped;
 static void *FunctionStandIn;
 static ImportSwap *ActiveProcedureSwap;
 
 static FARPROC WINAPI LookUp(HMODULE module, LPCSTR name)
 {
     // Ordinals (a high word of zero) are never the swapped name.
-    if (HIWORD((ULONG_PTR)name) && lstrcmpA(name, SwappedFunction) == 0) {
+    if (HIWORD((ULONG_PTR)name)
+        && (lstrcmpA(name, SwappedFunction) == 0 || (AlsoSwapped && lstrcmpA(name, AlsoSwapped) == 0))) {
         if (!FunctionStandIn)
             SetLastError(ERROR_PROC_NOT_FOUND);
         return (FARPROC)FunctionStandIn;
@@ -16,10 +17,11 @@ static FARPROC WINAPI LookUp(HMODULE module, LPCSTR name)
     return ((FARPROC(WINAPI *)(HMODULE, LPCSTR))ActiveProcedureSwap->Original)(module, name);
 }
 
-ProcedureSwap::ProcedureSwap(const char *function, void *standIn)
+ProcedureSwap::ProcedureSwap(const char *function, void *standIn, const char *alsoFunction)
     : Swap("kernel32.dll", "GetProcAddress", (void *)LookUp)
 {
     SwappedFunction = function;
+    AlsoSwapped = alsoFunction;
     FunctionStandIn = standIn;
     ActiveProcedureSwap = &Swap;
 }

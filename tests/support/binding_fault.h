@@ -8,8 +8,10 @@
 #include "fault.h"
 
 struct ProcedureSwap {
-    // A null stand-in makes the lookup fail with ERROR_PROC_NOT_FOUND.
-    ProcedureSwap(const char *function, void *standIn);
+    // A null stand-in makes the lookup fail with ERROR_PROC_NOT_FOUND. A
+    // second name, when given, is answered with the same stand-in (the ANSI
+    // and wide forms of one call, where the program falls back to one).
+    ProcedureSwap(const char *function, void *standIn, const char *alsoFunction = nullptr);
     ~ProcedureSwap();
     ImportSwap Swap;
 };

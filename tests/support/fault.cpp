@@ -111,10 +111,7 @@ static DWORD WINAPI StandInWideModulePath(HMODULE module, LPWSTR buffer, DWORD s
         return GetModuleFileNameW(module, buffer, size);
     PathSwap->Sizes.push_back(size);
     PathSwap->Modules.push_back(module);
-    // Converted here: the fault build of the setup links this file without the sandbox's helpers.
-    WCHAR converted[2 * MAX_PATH] = L"";
-    MultiByteToWideChar(CP_ACP, 0, PathSwap->Path.c_str(), -1, converted, 2 * MAX_PATH);
-    std::wstring path = PathSwap->WidePath.empty() ? converted : PathSwap->WidePath;
+    const std::wstring &path = PathSwap->WidePath;
     if (path.empty()) {
         SetLastError(ERROR_INVALID_HANDLE);
         return 0;
@@ -136,23 +133,30 @@ static FARPROC WINAPI LookUpModulePath(HMODULE module, LPCSTR name)
     return ((FARPROC(WINAPI *)(HMODULE, LPCSTR))PathSwap->Binding.Original)(module, name);
 }
 
+static std::wstring WideOf(const std::string &text)
+{
+    std::wstring wide(text.size() + 1, L'\0');
+    wide.resize(MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], wide.size()) - 1);
+    return wide;
+}
+
+static std::string AnsiOf(const std::wstring &text)
+{
+    std::string ansi(2 * text.size() + 1, '\0');
+    ansi.resize(WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &ansi[0], ansi.size(), NULL, NULL) - 1);
+    return ansi;
+}
+
+ModulePathSwap::ModulePathSwap(const std::wstring &path) : ModulePathSwap(AnsiOf(path))
+{
+    WidePath = path;
+}
+
 ModulePathSwap::ModulePathSwap(const std::string &path)
-    : Path(path), Swap("kernel32.dll", "GetModuleFileNameA", (void *)StandInModulePath),
+    : Path(path), WidePath(WideOf(path)), Swap("kernel32.dll", "GetModuleFileNameA", (void *)StandInModulePath),
       Binding("kernel32.dll", "GetProcAddress", (void *)LookUpModulePath)
 {
     PathSwap = this;
-}
-
-static std::string ConvertedPath(const std::wstring &path)
-{
-    char converted[2 * MAX_PATH] = "";
-    WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, converted, sizeof converted, NULL, NULL);
-    return converted;
-}
-
-ModulePathSwap::ModulePathSwap(const std::wstring &path) : ModulePathSwap(ConvertedPath(path))
-{
-    WidePath = path;
 }
 
 ModulePathSwap::~ModulePathSwap()

@@ -170,6 +170,30 @@ void ExpectInstalledRegistry(const std::string &folder)
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Classes\\Brindlecast"));
 }
 
+void ExpectWideInstalledRegistry(const std::wstring &folder)
+{
+    static const char Marker[] = "\x01";
+    for (const InstalledValue &expected : InstalledValues(Marker)) {
+        size_t at = expected.Text.find(Marker);
+        if (expected.Type != REG_SZ || at == std::string::npos)
+            continue;
+        SCOPED_TRACE(expected.Key + " : " + (expected.Name ? expected.Name : "(default)"));
+        std::wstring text = WideText(expected.Text.substr(0, at)) + folder + WideText(expected.Text.substr(at + 1));
+        HKEY key;
+        WCHAR data[2048] = L"";
+        DWORD type = REG_NONE, size = sizeof data;
+        ASSERT_EQ(RegOpenKeyExW(expected.Root, WideText(expected.Key).c_str(), 0, KEY_QUERY_VALUE, &key),
+                  ERROR_SUCCESS);
+        LONG read = RegQueryValueExW(key, expected.Name ? WideText(expected.Name).c_str() : NULL, NULL, &type,
+                                     (BYTE *)data, &size);
+        RegCloseKey(key);
+        ASSERT_EQ(read, ERROR_SUCCESS);
+        EXPECT_EQ(type, (DWORD)REG_SZ);
+        EXPECT_EQ(size, (text.size() + 1) * sizeof(WCHAR));
+        EXPECT_EQ(std::wstring(data), text);
+    }
+}
+
 void ExpectNoRegistry()
 {
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, MakerKey));
@@ -313,6 +337,40 @@ std::string StartMenuFolder(int csidl)
 std::string ShortcutPath(int csidl)
 {
     return StartMenuFolder(csidl) + "\\Brindlecast.lnk";
+}
+
+WideShortcutInfo ReadWideShortcut(int csidl)
+{
+    WideShortcutInfo info = { false, L"", L"" };
+    IShellLinkW *link = NULL;
+    IPersistFile *file = NULL;
+    WCHAR path[MAX_PATH * 2] = L"";
+    HRESULT initialised = CoInitialize(NULL);
+
+    SHGetFolderPathW(NULL, csidl, NULL, 0, path);
+    std::wstring shortcut = std::wstring(path) + L"\\Brindlecast.lnk";
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkW, (void **)&link))
+        && SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void **)&file))
+        && SUCCEEDED(file->Load(shortcut.c_str(), STGM_READ))) {
+        info.Found = true;
+        LPITEMIDLIST target = NULL;
+        path[0] = 0;
+        if (SUCCEEDED(link->GetIDList(&target)) && target) {
+            SHGetPathFromIDListW(target, path);
+            CoTaskMemFree(target);
+        }
+        info.Target = path;
+        path[0] = 0;
+        link->GetWorkingDirectory(path, MAX_PATH * 2);
+        info.WorkingDir = path;
+    }
+    if (file)
+        file->Release();
+    if (link)
+        link->Release();
+    if (SUCCEEDED(initialised))
+        CoUninitialize();
+    return info;
 }
 
 ShortcutInfo ReadShortcut(int csidl)

@@ -74,6 +74,10 @@ void ExpectStoredString(HKEY root, const std::string &key, const char *value, co
 // (the user's window position is looked at for its type only: a user's own
 // survives a reinstallation).
 void ExpectInstalledRegistry(const std::string &folder);
+// The same for a folder whose name the code page lacks: each value that
+// names it holds its true name, REG_SZ in wide characters with one
+// terminator; the others as ExpectInstalledRegistry has them.
+void ExpectWideInstalledRegistry(const std::wstring &folder);
 // None of the product's keys exist.
 void ExpectNoRegistry();
 
@@ -131,6 +135,15 @@ struct ShortcutInfo {
 };
 // The shortcut in that Start Menu folder, read through the shell's link object.
 ShortcutInfo ReadShortcut(int csidl);
+// The same read through the link's wide interface, from the Start Menu
+// folder's wide path: the target by the item list that Windows resolves it
+// by (Wine keeps the link's other copy of the target path in ANSI
+// characters only), and the working folder.
+struct WideShortcutInfo {
+    bool Found;
+    std::wstring Target, WorkingDir;
+};
+WideShortcutInfo ReadWideShortcut(int csidl);
 
 // Points the current user's Start Menu at a folder given in wide characters
 // (User Shell Folders, which Wine's shell reads), made here; puts the shell

@@ -44,6 +44,8 @@ inline constexpr MessageText MessageTexts[] = {
     { 222, "Setup cannot run with a .local file or folder beside it, which would make Windows load other files in "
            "place of its own. Delete %s, or get a fresh copy of the setup." },
     { 223, "Brindlecast Setup is already running." },
+    { 224, "Setup cannot use the folder %s: its name has characters this system lacks, and no short name. "
+           "Choose another folder." },
     { 251, "Copying files..." },
     { 252, "Updating registry..." },
     { 253, SetupSwitchesText },

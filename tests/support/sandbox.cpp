@@ -29,6 +29,13 @@ void RemoveScratchOnC(const std::string &path)
     DeleteTree(path);
 }
 
+std::wstring LongForm(const std::wstring &path)
+{
+    WCHAR full[1024];
+    DWORD length = GetLongPathNameW(path.c_str(), full, 1024);
+    return length && length < 1024 ? std::wstring(full) : L"";
+}
+
 std::wstring WideText(const std::string &text)
 {
     std::wstring wide(text.size(), L'\0');

@@ -28,6 +28,9 @@ std::wstring WideText(const std::string &text);
 // for no particular care: a character without a counterpart becomes a
 // look-alike ("best fit") or the code page's default character.
 std::string AnsiText(const std::wstring &text);
+// The long form of a path in wide characters, as the file system names it;
+// empty when it has none (a path that does not exist).
+std::wstring LongForm(const std::wstring &path);
 // A path of a table of cases: each "~" in it stands for the scratch folder.
 std::string Expand(const char *text, const std::string &scratch);
 // A text in lower or upper case as the platform folds it, for paths that

@@ -9,6 +9,12 @@
 WatchedRun RunWatched(const std::string &commandLine, const std::string &folder, DWORD timeout,
                       const std::function<void(const SetupRun &run, HWND window)> &look)
 {
+    return RunWatched(WideText(commandLine), folder, timeout, look);
+}
+
+WatchedRun RunWatched(const std::wstring &commandLine, const std::string &folder, DWORD timeout,
+                      const std::function<void(const SetupRun &run, HWND window)> &look)
+{
     WatchedRun watched = { -1, {} };
     SetupRun run = StartProgram(commandLine, folder);
     if (!run.Started)

@@ -19,6 +19,9 @@ struct WatchedRun {
 // held does not hold the watch up.
 WatchedRun RunWatched(const std::string &commandLine, const std::string &folder = "", DWORD timeout = 60000,
                       const std::function<void(const SetupRun &run, HWND window)> &look = nullptr);
+// A command line whose characters the code page may lack.
+WatchedRun RunWatched(const std::wstring &commandLine, const std::string &folder = "", DWORD timeout = 60000,
+                      const std::function<void(const SetupRun &run, HWND window)> &look = nullptr);
 
 // The lines of a log without their time stamps ("2026-12-11 01:23:45 ").
 std::vector<std::string> LogLines(const std::string &path);

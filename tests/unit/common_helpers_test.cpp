@@ -137,14 +137,6 @@ TEST(BoundFunction, ShellThatCannotBeLoadedFromTheSystemFolderBindsNothing)
     EXPECT_NE(BoundFunction(CALL_MOVE_FILE_EX), nullptr);
 }
 
-// The long form of a path in wide characters, as the file system names it.
-static std::wstring LongForm(const std::wstring &path)
-{
-    WCHAR full[1024];
-    DWORD length = GetLongPathNameW(path.c_str(), full, 1024);
-    return length && length < 1024 ? std::wstring(full) : L"";
-}
-
 // A path whose characters all convert both ways is taken as it is; one with
 // a character the code page lacks or only imitates (the full-width
 // backslash would become a real one), or one too long for the room, by its

@@ -255,8 +255,9 @@ TEST_F(DefaultFolderTest, TheProductFolderGoesBelowTheProgramFilesFolder)
     EXPECT_EQ(Proposed(), "D:\\Progs\\Brindlecast");
 }
 
-// 507 bytes of the value fit, leaving room for "\Brindlecast" and the
-// terminator in the 520-byte folder; one more falls back.
+// 507 characters of the value fit, leaving room for "\Brindlecast" and the
+// terminator in the 520-byte folder; one more falls back. Text is read in
+// wide characters, its terminator its own; other types as their bytes.
 TEST_F(DefaultFolderTest, AValuePastTheRoomLeftForTheProductFolderFallsBack)
 {
     StateGuard guard;   // nothing written past the install folder
@@ -265,6 +266,8 @@ TEST_F(DefaultFolderTest, AValuePastTheRoomLeftForTheProductFolderFallsBack)
     Store(REG_SZ, folder + '\0');
     EXPECT_EQ(Proposed(), folder + "\\Brindlecast");
     Store(REG_SZ, folder + "g" + '\0');
+    EXPECT_EQ(Proposed(), folder + "g\\Brindlecast");
+    Store(REG_SZ, folder + "gh" + '\0');
     EXPECT_EQ(Proposed(), "C:\\Brindlecast");
     Store(REG_BINARY, folder + "g");
     EXPECT_EQ(Proposed(), folder + "g\\Brindlecast");

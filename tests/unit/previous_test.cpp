@@ -45,9 +45,10 @@ static std::string FolderOfLength(const std::string &scratch, size_t length, cha
     return folder;
 }
 
-// The value is taken as the bytes it holds, with a terminator added: a
+// The value is taken as the text it holds, with a terminator added: a
 // folder stored without one, even one of 260 characters, is that folder; a
-// value longer than 260 bytes is not read at all.
+// value longer than 260 bytes is read in wide characters and taken by its
+// short form.
 TEST_F(RemovePrevious, PathValueNamesTheFolderItsBytesSpell)
 {
     enum Folder { OldFolder, Chars259, Chars260 };
@@ -55,7 +56,7 @@ TEST_F(RemovePrevious, PathValueNamesTheFolderItsBytesSpell)
         { "another folder without terminator", OldFolder, false, true },
         { "259 characters and terminator: 260 bytes", Chars259, true, true },
         { "260 characters without terminator", Chars260, false, true },
-        { "260 characters and terminator: 261 bytes, too long", Chars260, true, false },
+        { "260 characters and terminator: 261 bytes, by its short form", Chars260, true, true },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Name);

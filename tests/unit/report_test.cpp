@@ -9,7 +9,7 @@
 // Numbers without a string: the box still comes, with the suffix alone.
 // 464 and 476 are 208 and 220 plus 256: a number cut to a byte on its way
 // would show those messages instead.
-static const UINT MissingNumbers[] = { 0, 207, 224, 255, 256 + IDS_NO_MEMORY, 256 + IDS_REGISTRY_FAILED };
+static const UINT MissingNumbers[] = { 0, 207, 226, 255, 256 + IDS_NO_MEMORY, 256 + IDS_REGISTRY_FAILED };
 
 // Whether a window owns the box or nothing does (before the backdrop
 // exists), the box is the same caption-less error box. The name a step

@@ -121,9 +121,9 @@ static HRESULT WINAPI EmptyFolderLocation(HWND, int, LPITEMIDLIST *list)
     return S_OK;
 }
 
-static BOOL WINAPI NoPathFromList(LPCITEMIDLIST, LPSTR path)
+// Answers the ANSI and the wide call alike: nothing is written.
+static BOOL WINAPI NoPathFromList(LPCITEMIDLIST, void *)
 {
-    *path = 0;
     return FALSE;
 }
 
@@ -132,16 +132,18 @@ TEST_F(ShortcutStage, FolderLookupThatGivesNoPathFails)
     const struct {
         const char *Name, *Function;
         void *StandIn;
+        const char *AlsoFunction;
     } cases[] = {
-        { "no item list", "SHGetSpecialFolderLocation", (void *)NoFolderLocation },
-        { "success without a list", "SHGetSpecialFolderLocation", (void *)EmptyFolderLocation },
-        { "no path for the list", "SHGetPathFromIDListA", (void *)NoPathFromList },
+        { "no item list", "SHGetSpecialFolderLocation", (void *)NoFolderLocation, nullptr },
+        { "success without a list", "SHGetSpecialFolderLocation", (void *)EmptyFolderLocation, nullptr },
+        // Windows NT asks in wide characters and Windows 95 in ANSI ones.
+        { "no path for the list", "SHGetPathFromIDListA", (void *)NoPathFromList, "SHGetPathFromIDListW" },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Name);
         ResetMachine();
         PrepareInstallState(Folder, VER_PLATFORM_WIN32_NT, 5, SHORTCUT_ALL_USERS);
-        ProcedureSwap swap(c.Function, c.StandIn);
+        ProcedureSwap swap(c.Function, c.StandIn, c.AlsoFunction);
         ExpectFailsWithoutShortcut();
     }
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include "driver/driver.h"
 #include "install/install.h"
+#include "support/binding_fault.h"
 #include "support/fault.h"
 #include "support/handles.h"
 #include "support/installation.h"
@@ -14,6 +15,8 @@
 class FindSetupFolderTest : public StepTest {
 protected:
     char Folder[SETUP_FOLDER_ROOM];
+    // Windows NT asks for the path in wide characters, the Windows 95 family in ANSI ones.
+    static constexpr DWORD Platforms[] = { VER_PLATFORM_WIN32_NT, VER_PLATFORM_WIN32_WINDOWS };
 
     static void ExpectNothingLeft(const BlockWatch &watch)
     {
@@ -50,24 +53,36 @@ TEST_F(FindSetupFolderTest, GrowsThePathBlockBy256UntilThePathFits)
         { 512, { 256, 512, 768 } },
         { 900, { 256, 512, 768, 1024 } },
     };
-    for (const auto &path : cases) {
-        SCOPED_TRACE("path of " + std::to_string(path.PathLength) + " characters");
-        std::string module = Scratch + "\\";
-        module += std::string(path.PathLength - module.size() - 4, 'p') + ".exe";
-        ASSERT_EQ(module.size(), path.PathLength);
-        ModulePathSwap swap(module);
-        BlockWatch watch;
+    // Windows NT is asked in wide characters, two bytes each; the Windows 95
+    // family in ANSI ones.
+    static const struct { DWORD PlatformId; SIZE_T CharBytes; } platforms[] = {
+        { VER_PLATFORM_WIN32_NT, sizeof(WCHAR) },
+        { VER_PLATFORM_WIN32_WINDOWS, 1 },
+    };
+    for (const auto &platform : platforms)
+        for (const auto &path : cases) {
+            SCOPED_TRACE("path of " + std::to_string(path.PathLength) + " characters, platform "
+                         + std::to_string(platform.PlatformId));
+            SetupState.PlatformId = platform.PlatformId;
+            std::string module = Scratch + "\\";
+            module += std::string(path.PathLength - module.size() - 4, 'p') + ".exe";
+            ASSERT_EQ(module.size(), path.PathLength);
+            ModulePathSwap swap(module);
+            BlockWatch watch;
 
-        EXPECT_EQ(FindSetupFolder(Folder), 0u);
+            EXPECT_EQ(FindSetupFolder(Folder), 0u);
 
-        EXPECT_EQ(std::string(Folder), Scratch + "\\");
-        EXPECT_EQ(swap.Sizes, path.Sizes);
-        for (HMODULE asked : swap.Modules)
-            EXPECT_EQ(asked, (HMODULE)SetupState.Instance);
-        EXPECT_EQ(watch.AllocSizes, std::vector<SIZE_T>{ 256 });
-        EXPECT_EQ(watch.ReAllocSizes, std::vector<SIZE_T>(path.Sizes.begin() + 1, path.Sizes.end()));
-        ExpectNothingLeft(watch);
-    }
+            EXPECT_EQ(std::string(Folder), Scratch + "\\");
+            EXPECT_EQ(swap.Sizes, path.Sizes);
+            for (HMODULE asked : swap.Modules)
+                EXPECT_EQ(asked, (HMODULE)SetupState.Instance);
+            std::vector<SIZE_T> bytes;
+            for (DWORD size : path.Sizes)
+                bytes.push_back(size * platform.CharBytes);
+            EXPECT_EQ(watch.AllocSizes, std::vector<SIZE_T>{ bytes.front() });
+            EXPECT_EQ(watch.ReAllocSizes, std::vector<SIZE_T>(bytes.begin() + 1, bytes.end()));
+            ExpectNothingLeft(watch);
+        }
 }
 
 // A drive root keeps its backslash: "C:" alone would name drive C's current
@@ -95,19 +110,21 @@ TEST_F(FindSetupFolderTest, TakesThePathUpToItsLastBackslashKeepingARootWhole)
         { "C:\\f" + longest.substr(2) + (Program + 1), "", IDS_NO_SET_FOLDER },
         { Program + 1, "", IDS_NO_SET_FOLDER },
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.Module);
-        ASSERT_TRUE(SetCurrentDirectoryA("C:\\users"));
-        ModulePathSwap swap(c.Module);
-        BlockWatch watch;
-        lstrcpyA(Folder, "untouched");
+    for (DWORD platform : Platforms)
+        for (const auto &c : cases) {
+            SCOPED_TRACE(c.Module + ", platform " + std::to_string(platform));
+            SetupState.PlatformId = platform;
+            ASSERT_TRUE(SetCurrentDirectoryA("C:\\users"));
+            ModulePathSwap swap(c.Module);
+            BlockWatch watch;
+            lstrcpyA(Folder, "untouched");
 
-        EXPECT_EQ(FindSetupFolder(Folder), c.Failure);
+            EXPECT_EQ(FindSetupFolder(Folder), c.Failure);
 
-        EXPECT_EQ(std::string(Folder), c.Failure ? "untouched" : c.Folder);
-        EXPECT_EQ(Lower(CurrentDir()), "c:\\users");
-        ExpectNothingLeft(watch);
-    }
+            EXPECT_EQ(std::string(Folder), c.Failure ? "untouched" : c.Folder);
+            EXPECT_EQ(Lower(CurrentDir()), "c:\\users");
+            ExpectNothingLeft(watch);
+        }
 }
 
 TEST_F(FindSetupFolderTest, EachFailingCallGivesItsNumberAndLeavesNoBlock)
@@ -125,14 +142,58 @@ TEST_F(FindSetupFolderTest, EachFailingCallGivesItsNumberAndLeavesNoBlock)
         { "block not grown", longPath, 0, 1, 0, IDS_NO_MEMORY },
         { "no path", "", 0, 0, 0, IDS_NO_SETUP_PATH },
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.Name);
-        ModulePathSwap swap(c.Module);
+    for (DWORD platform : Platforms)
+        for (const auto &c : cases) {
+            SCOPED_TRACE(std::string(c.Name) + ", platform " + std::to_string(platform));
+            SetupState.PlatformId = platform;
+            ModulePathSwap swap(c.Module);
+            BlockWatch watch;
+            watch.FailAlloc = c.FailAlloc;
+            watch.FailReAlloc = c.FailReAlloc;
+            watch.FailLock = c.FailLock;
+            EXPECT_EQ(FindSetupFolder(Folder), c.Failure);
+            ExpectNothingLeft(watch);
+        }
+}
+
+// On Windows NT a folder whose name the code page lacks, or has only as a
+// look-alike, is taken by its short form, which names the same folder; a
+// volume without short names leaves it no form, and the message names it
+// as far as the code page shows it.
+TEST_F(FindSetupFolderTest, AFolderTheCodePageLacksGoesByItsShortFormElseByNone)
+{
+    ASSERT_EQ(GetACP(), 1252u);
+    const std::wstring scratch = WideText(Scratch);
+    static const wchar_t *const names[] = {
+        L"\u0417\u0430\u0433\u0440\u0443\u0437\u043a\u0438\\Brindlecast",
+        L"\u30c7\u30fc\u30bf\\\u30bb\u30c3\u30c8\u30a2\u30c3\u30d7",
+        L"a\uff3c..\uff3cb",
+    };
+    SetupState.PlatformId = VER_PLATFORM_WIN32_NT;
+    for (const wchar_t *name : names) {
+        const std::wstring folder = scratch + L"\\" + name;
+        SCOPED_TRACE(AnsiText(folder));
+        for (size_t cut = scratch.size() + 1; cut != std::wstring::npos; cut = folder.find(L'\\', cut + 1))
+            CreateDirectoryW(folder.substr(0, cut).c_str(), NULL);
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), NULL));
+        ModulePathSwap swap(folder + L"\\Setup.exe");
+        {
+            BlockWatch watch;
+            ASSERT_EQ(FindSetupFolder(Folder), 0u);
+            ExpectNothingLeft(watch);
+        }
+        const std::string found = Folder;
+        EXPECT_EQ(found.back(), '\\');
+        EXPECT_EQ(WideText(found), WideText(AnsiText(WideText(found)))) << "only the code page's own characters";
+        EXPECT_EQ(LongForm(WideText(found)), LongForm(folder + L"\\"));
+        EXPECT_TRUE(DirExists(found));
+
+        ProcedureSwap noShortNames("GetShortPathNameW", NULL);
         BlockWatch watch;
-        watch.FailAlloc = c.FailAlloc;
-        watch.FailReAlloc = c.FailReAlloc;
-        watch.FailLock = c.FailLock;
-        EXPECT_EQ(FindSetupFolder(Folder), c.Failure);
+        SetupState.StepMessageInsert = NULL;
+        EXPECT_EQ(FindSetupFolder(Folder), (UINT)IDS_NO_ANSI_FORM);
+        ASSERT_NE(SetupState.StepMessageInsert, nullptr);
+        EXPECT_EQ(std::string(SetupState.StepMessageInsert), AnsiText(folder + L"\\"));
         ExpectNothingLeft(watch);
     }
 }
