@@ -1,5 +1,5 @@
-// The shell's link object and the two of its interfaces that the setup and
-// the uninstaller use, under the numbers the platform publishes for them, and
+// The shell's link object and the interfaces of it that the setup and the
+// uninstaller use (the wide one on Windows NT, for folders the code page lacks), under the numbers the platform publishes for them, and
 // the one way both take it, read it or write it, and give it back.
 #ifndef COMMON_SHELLLINK_H
 #define COMMON_SHELLLINK_H
@@ -10,6 +10,7 @@
 
 inline constexpr GUID ShellLinkClass = { 0x00021401, 0, 0, { 0xC0, 0, 0, 0, 0, 0, 0, 0x46 } };
 inline constexpr GUID ShellLinkInterface = { 0x000214EE, 0, 0, { 0xC0, 0, 0, 0, 0, 0, 0, 0x46 } };
+inline constexpr GUID WideShellLinkInterface = { 0x000214F9, 0, 0, { 0xC0, 0, 0, 0, 0, 0, 0, 0x46 } };
 inline constexpr GUID PersistFileInterface = { 0x0000010B, 0, 0, { 0xC0, 0, 0, 0, 0, 0, 0, 0x46 } };
 
 // The shortcut's path: a Start Menu folder of at most MAX_PATH characters,

@@ -4,8 +4,6 @@
 #include "../common/system.h"
 #include "../common/widefiles.h"
 
-inline constexpr GUID WideShellLinkInterface = { 0x000214F9, 0, 0, { 0xC0, 0, 0, 0, 0, 0, 0, 0x46 } };
-
 // A folder taken by its short form is named by its true name, through the
 // link's wide interface: a short name may change, and the shortcut's
 // properties would show the user a name that is not the folder's.

@@ -4,8 +4,6 @@
 #include "../common/shelllink.h"
 
 static const int StartMenus[] = { CSIDL_COMMON_STARTMENU, CSIDL_STARTMENU };
-// The link object's wide interface, under the number the platform publishes for it.
-static constexpr GUID WideShellLinkInterface = { 0x000214F9, 0, 0, { 0xC0, 0, 0, 0, 0, 0, 0, 0x46 } };
 
 // Whether a shortcut's target lies in the folder. A shortcut that cannot be
 // read is nobody's to remove. On Windows NT the target is read in wide
