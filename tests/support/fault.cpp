@@ -105,6 +105,15 @@ static DWORD WINAPI StandInModulePath(HMODULE module, LPSTR buffer, DWORD size)
     return size;
 }
 
+// Here rather than with the sandbox: the setup's fault build links this file alone.
+std::wstring WideText(const std::string &text)
+{
+    std::wstring wide(text.size(), L'\0');
+    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), text.size(), &wide[0], wide.size());
+    wide.resize(length > 0 ? length : 0);
+    return wide;
+}
+
 static DWORD WINAPI StandInWideModulePath(HMODULE module, LPWSTR buffer, DWORD size)
 {
     if (module && module != GetModuleHandleA(NULL))

@@ -29,14 +29,6 @@ void RemoveScratchOnC(const std::string &path)
     DeleteTree(path);
 }
 
-std::wstring WideText(const std::string &text)
-{
-    std::wstring wide(text.size(), L'\0');
-    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), text.size(), &wide[0], wide.size());
-    wide.resize(length > 0 ? length : 0);
-    return wide;
-}
-
 std::string AnsiText(const std::wstring &text)
 {
     std::string ansi(2 * text.size(), '\0');
