@@ -1,4 +1,4 @@
-// A product file in use, in-process: the program that holds it named in the
+// A product file in use, in-process: what counts as in use, the program that holds it named in the
 // box of either program where the Restart Manager names it, and the same box
 // without a name where Windows has no Restart Manager or it names nobody.
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include "support/installation.h"
 #include "support/sandbox.h"
 #include "support/setupstate.h"
+#include "common/inuse.h"
 #include <restartmanager.h>
 
 static const char RunningText[] = "Brindlecast is running. Close it, then press Retry.";
@@ -154,4 +155,44 @@ TEST_F(InUseSteps, BoxNamesTheHolderWhereTheRestartManagerCan)
     EXPECT_EQ(ProductFilesFree((HWND)NULL), 1);
     EXPECT_EQ(ProductFilesFree(), 1);
     EXPECT_TRUE(none.Boxes.empty());
+}
+
+// How Windows answers the open for writing alone decides: only another
+// process's hold counts. Wine lets root open a read-only file for writing,
+// so Windows' answer for one, access denied, comes from a stand-in.
+static const char *FailedFile;
+static DWORD FailedWith;
+static ImportSwap *OpenSwap;
+static HANDLE WINAPI FailingOpen(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD how,
+                                 DWORD flags, HANDLE model)
+{
+    int length = lstrlenA(path), nameLength = lstrlenA(FailedFile);
+    if (length > nameLength && lstrcmpiA(path + length - nameLength, FailedFile) == 0) {
+        SetLastError(FailedWith);
+        return INVALID_HANDLE_VALUE;
+    }
+    return ((HANDLE(WINAPI *)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE))OpenSwap->Original)(
+        path, access, share, security, how, flags, model);
+}
+
+TEST_F(InUseSteps, OnlyAnotherProcesssHoldCounts)
+{
+    const struct {
+        DWORD Error;
+        bool InUse;
+    } cases[] = {
+        { ERROR_SHARING_VIOLATION, true },
+        { ERROR_LOCK_VIOLATION, true },
+        { ERROR_ACCESS_DENIED, false },   // a read-only file, which the programs clear themselves
+        { ERROR_FILE_NOT_FOUND, false },
+    };
+    char line[IN_USE_LINE_ROOM];
+    FailedFile = "\\Order.txt";
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Error);
+        FailedWith = c.Error;
+        ImportSwap open("kernel32.dll", "CreateFileA", (void *)FailingOpen);
+        OpenSwap = &open;
+        EXPECT_EQ(FileInUse(Folder.c_str(), ARRAY_LENGTH(ProductFiles), 0, line), c.InUse);
+    }
 }
