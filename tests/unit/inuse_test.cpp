@@ -1,6 +1,7 @@
-// A product file in use, in-process: what counts as in use, the program that holds it named in the
-// box of either program where the Restart Manager names it, and the same box
-// without a name where Windows has no Restart Manager or it names nobody.
+// A product file in use, in-process: what counts as in use, and the program
+// that holds it named in the box of either program where the Restart Manager
+// names it; the same box without a name where Windows has no Restart Manager
+// or it names nobody.
 #include <gtest/gtest.h>
 #include <functional>
 #include "uninstall/uninstall.h"
