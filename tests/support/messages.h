@@ -44,6 +44,7 @@ inline constexpr MessageText MessageTexts[] = {
     { 222, "Setup cannot run with a .local file or folder beside it, which would make Windows load other files in "
            "place of its own. Delete %s, or get a fresh copy of the setup." },
     { 223, "Brindlecast Setup is already running." },
+    { 225, "Brindlecast is running. Close it, then press Retry.%s" },
     { 251, "Copying files..." },
     { 252, "Updating registry..." },
     { 253, SetupSwitchesText },
