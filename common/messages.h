@@ -18,7 +18,9 @@
 /* A path the system gives has no form the program can use: characters the
    ANSI code page lacks, and no short name. */
 #define IDS_NO_ANSI_FORM       224
-/* A product file is in use by a running program. */
+/* A product file is in use by a running program; the %s takes a line that
+   names the program, when Windows can name it. */
 #define IDS_PRODUCT_RUNNING    225
+#define PRODUCT_RUNNING_TEXT   PRODUCT_NAME " is running. Close it, then press Retry.%s"
 
 #endif

@@ -4,10 +4,11 @@
 #include "widefiles.h"
 #include <shlobj.h>
 
-// The shell is loaded from the system folder when first needed and never
-// freed: the shortcut's link object lives in it. The other two are the
-// program's own imports, loaded before it starts.
-static const char KernelDll[] = "kernel32.dll", AdvapiDll[] = "advapi32.dll", ShellDll[] = "shell32.dll";
+// The shell and the Restart Manager are loaded from the system folder when
+// first needed and never freed: the shortcut's link object lives in the
+// shell. The other two are the program's own imports, loaded before it starts.
+static const char KernelDll[] = "kernel32.dll", AdvapiDll[] = "advapi32.dll", ShellDll[] = "shell32.dll",
+                  RestartDll[] = "rstrtmgr.dll";
 
 // Each call's name, in the order of BoundCall, one after another: a table
 // of pointers would cost the uninstaller a page of its file. Its DLL is its
@@ -20,7 +21,8 @@ static constexpr char BoundNames[] =
     "OpenProcessToken\0GetTokenInformation\0SetSecurityDescriptorControl\0SystemFunction036\0"
     "RegQueryValueExW\0RegSetValueExW\0"
     "SHGetSpecialFolderLocation\0SHGetPathFromIDListA\0SHGetPathFromIDListW\0SHGetMalloc\0"
-    "SHChangeNotify";
+    "SHChangeNotify\0"
+    "RmStartSession\0RmRegisterResources\0RmGetList\0RmEndSession";
 static constexpr int NamesIn(const char *names, int room)
 {
     int count = 0;
@@ -86,8 +88,9 @@ static int IsWindowsVista(void)
 
 FARPROC BoundFunction(BoundCall call)
 {
-    HMODULE module = call >= FIRST_SHELL_CALL ? LoadSystemLibrary(ShellDll)
-                                              : GetModuleHandleA(call >= FIRST_ADVAPI_CALL ? AdvapiDll : KernelDll);
+    HMODULE module = call >= FIRST_RESTART_CALL ? LoadSystemLibrary(RestartDll)
+                     : call >= FIRST_SHELL_CALL ? LoadSystemLibrary(ShellDll)
+                                                : GetModuleHandleA(call >= FIRST_ADVAPI_CALL ? AdvapiDll : KernelDll);
     const char *name = BoundNames;
 
     for (int i = 0; i < call; i++)

@@ -26,9 +26,12 @@ enum BoundCall {
     // shell32 (4.0 and later), loaded from the system folder
     CALL_SPECIAL_FOLDER_LOCATION, CALL_PATH_FROM_ID_LIST, CALL_PATH_FROM_ID_LIST_W, CALL_GET_MALLOC,
     CALL_CHANGE_NOTIFY,
+    // rstrtmgr (the Restart Manager, Windows Vista and later), loaded from the system folder
+    CALL_RM_START_SESSION, CALL_RM_REGISTER_RESOURCES, CALL_RM_GET_LIST, CALL_RM_END_SESSION,
     BOUND_CALLS,
     FIRST_ADVAPI_CALL = CALL_OPEN_PROCESS_TOKEN,
     FIRST_SHELL_CALL = CALL_SPECIAL_FOLDER_LOCATION,
+    FIRST_RESTART_CALL = CALL_RM_START_SESSION,
 };
 // The function's address, or NULL when this Windows lacks it or its DLL.
 FARPROC BoundFunction(BoundCall call);

@@ -116,6 +116,9 @@ static UINT Run(void)
         else if (!WalkPages())
             failure = RUN_CANCELLED;
     }
+    // Nothing of an earlier installation is removed while its program runs.
+    if (!failure && !ProductFilesFree(SetupState.BackdropWindow))
+        failure = SetupState.RunMode == RUN_WITH_PAGES ? RUN_CANCELLED : IDS_PRODUCT_RUNNING;
     if (!failure)
         failure = Install(setupFolder);
     return failure;

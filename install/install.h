@@ -35,8 +35,20 @@ UINT PrepareInstallDir(void);
 // 0 when the ANSI form is its name.
 int TrueInstallFolder(WCHAR *to);
 
+// The folder of an earlier installation that the registry records, in
+// PREVIOUS_PATH_ROOM bytes; 0 when none is recorded from a drive's root.
+#define PREVIOUS_PATH_ROOM (MAX_PATH + 1)
+int FindPreviousInstall(char *oldPath);
+// Tells whether a folder is the one this setup program runs from: its
+// product files are then the setup's own and must not be deleted.
+int IsSetupFolder(const char *folder);
 // Never fails: what goes wrong is said in boxes of its own, and the setup goes on.
 void RemovePreviousInstall(HWND owner);
+// Before anything changes: 1 when no product file that the run would delete
+// or replace is in use. Otherwise the user may close the program and retry;
+// 0 when the user cancels, or at once in a run without pages (the message's
+// insert is then StepMessageInsert).
+int ProductFilesFree(HWND owner);
 UINT CopyProductFiles(const char *setupFolder);
 // Any failure of the registry or the shortcut is the registry's message.
 UINT WriteRegistryEntries(void);

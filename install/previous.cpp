@@ -123,9 +123,7 @@ static void MoveSettingsFiles(HWND owner, const char *oldPath)
     FindClose(search.Handle);
 }
 
-// Tells whether a folder is the one this setup program runs from: its
-// product files are then the setup's own and must not be deleted.
-static int IsSetupFolder(const char *folder)
+int IsSetupFolder(const char *folder)
 {
     char own[2 * MAX_PATH];
 
@@ -158,13 +156,12 @@ static void RemoveOldFolder(HWND owner, const char *oldPath)
     }
 }
 
-void RemovePreviousInstall(HWND owner)
+int FindPreviousInstall(char *oldPath)
 {
     // SOFTWARE and the maker, then Microsoft, Windows, CurrentVersion, App
     // Paths and the program's entry.
     HKEY keys[2 + CURRENT_VERSION_DEPTH + 2];
-    char oldPath[MAX_PATH + 1];
-    int opened = 0;
+    int opened = 0, found = 0;
 
     // Only the maker key's existence counts.
     if (OpenKey(HKEY_LOCAL_MACHINE, MachineSoftwareKey, KEY_CREATE_SUB_KEY, keys, &opened)
@@ -173,14 +170,22 @@ void RemovePreviousInstall(HWND owner)
     if (opened == 2 + CURRENT_VERSION_DEPTH
         && OpenKey(keys[opened - 1], AppPathsKey, KEY_ENUMERATE_SUB_KEYS, keys, &opened)
         && OpenKey(keys[opened - 1], ProgramFile, KEY_QUERY_VALUE, keys, &opened)
-        && ReadKeyPath(keys[opened - 1], AppPathValue, oldPath, sizeof oldPath)) {
+        && ReadKeyPath(keys[opened - 1], AppPathValue, oldPath, PREVIOUS_PATH_ROOM)) {
         // Only a folder given from its drive's root is an installation of
         // this setup: a relative one, or a drive letter and colon alone,
         // would be read against whatever folder happens to be current.
-        if (HasDrivePrefix(oldPath)) {
-            LogLine("Earlier installation: %s", oldPath);
-            RemoveOldFolder(owner, oldPath);
-        }
+        found = HasDrivePrefix(oldPath);
     }
     CloseKeys(keys, opened);
+    return found;
+}
+
+void RemovePreviousInstall(HWND owner)
+{
+    char oldPath[PREVIOUS_PATH_ROOM];
+
+    if (FindPreviousInstall(oldPath)) {
+        LogLine("Earlier installation: %s", oldPath);
+        RemoveOldFolder(owner, oldPath);
+    }
 }

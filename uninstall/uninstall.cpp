@@ -61,6 +61,8 @@ UINT Uninstall(void)
     }
     if (!UninstallState.Quiet && Say(IDS_QUESTION, MB_YESNO | MB_ICONQUESTION, NULL) != IDYES)
         return 1;
+    if (!ProductFilesFree())
+        return UninstallState.Quiet ? IDS_PRODUCT_RUNNING : 1;
     // Made before anything goes, so that nothing goes when it cannot be made.
     if (!MakeTempCopy()) {
         Say(IDS_NO_TEMP_COPY, MB_ICONERROR, NULL);

@@ -69,6 +69,11 @@ int FileThere(const char *path);
 int LocateInstallation(void);
 int IsInstalled(void);
 
+// inuse.cpp: 1 when no product file of the folder is in use; otherwise the
+// user may close its program and retry, and 0 when the user cancels, or at
+// once in a quiet run.
+int ProductFilesFree(void);
+
 // files.cpp, shortcuts.cpp, registry.cpp
 int FolderHolds(const char *folder, const char *except);
 void RemoveProductFiles(void);

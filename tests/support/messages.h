@@ -46,6 +46,7 @@ inline constexpr MessageText MessageTexts[] = {
     { 223, "Brindlecast Setup is already running." },
     { 224, "Setup cannot use the folder %s: its name has characters this system lacks, and no short name. "
            "Choose another folder." },
+    { 225, "Brindlecast is running. Close it, then press Retry.%s" },
     { 251, "Copying files..." },
     { 252, "Updating registry..." },
     { 253, SetupSwitchesText },

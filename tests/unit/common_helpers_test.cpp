@@ -117,6 +117,10 @@ TEST(BoundFunction, EveryCallIsFoundInItsOwnDll)
         { CALL_PATH_FROM_ID_LIST_W, "shell32.dll", "SHGetPathFromIDListW" },
         { CALL_GET_MALLOC, "shell32.dll", "SHGetMalloc" },
         { CALL_CHANGE_NOTIFY, "shell32.dll", "SHChangeNotify" },
+        { CALL_RM_START_SESSION, "rstrtmgr.dll", "RmStartSession" },
+        { CALL_RM_REGISTER_RESOURCES, "rstrtmgr.dll", "RmRegisterResources" },
+        { CALL_RM_GET_LIST, "rstrtmgr.dll", "RmGetList" },
+        { CALL_RM_END_SESSION, "rstrtmgr.dll", "RmEndSession" },
     };
     static_assert(sizeof cases / sizeof *cases == BOUND_CALLS, "every bound call");
     for (const auto &c : cases) {
