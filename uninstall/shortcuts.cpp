@@ -5,6 +5,29 @@
 
 static const int StartMenus[] = { CSIDL_COMMON_STARTMENU, CSIDL_STARTMENU };
 
+typedef BOOL(WINAPI *WidePathFromIDListCall)(LPCITEMIDLIST, LPWSTR);
+typedef HRESULT(WINAPI *GetMallocCall)(IMalloc **);
+
+// The target as its item list names it: a shortcut keeps its path text too,
+// but some writers (Wine's) keep that text in ANSI characters only, with '?'
+// for what the code page lacks, while the list always holds the true names.
+static int ListedTarget(IShellLinkW *link, WCHAR *wide)
+{
+    WidePathFromIDListCall pathFromList = (WidePathFromIDListCall)(void *)BoundFunction(CALL_PATH_FROM_ID_LIST_W);
+    GetMallocCall getMalloc = (GetMallocCall)(void *)BoundFunction(CALL_GET_MALLOC);
+    LPITEMIDLIST list = NULL;
+    IMalloc *allocator;
+    int found;
+
+    if (!pathFromList || !getMalloc || FAILED(getMalloc(&allocator)))
+        return 0;
+    found = SUCCEEDED(link->GetIDList(&list)) && list && pathFromList(list, wide);
+    if (list)
+        allocator->Free(list);
+    allocator->Release();
+    return found;
+}
+
 // Whether a shortcut's target lies in the folder. A shortcut that cannot be
 // read is nobody's to remove. On Windows NT the target is read in wide
 // characters and taken by its ANSI form: the ANSI call gives '?' for the
@@ -18,7 +41,7 @@ static int TargetInFolder(IShellLinkA *link)
 
     if (UninstallState.PlatformId == VER_PLATFORM_WIN32_NT
         && SUCCEEDED(link->QueryInterface(WideShellLinkInterface, (void **)&wideLink))) {
-        read = SUCCEEDED(wideLink->GetPath(wide, MAX_PATH, NULL, SLGP_RAWPATH))
+        read = (ListedTarget(wideLink, wide) || SUCCEEDED(wideLink->GetPath(wide, MAX_PATH, NULL, SLGP_RAWPATH)))
                && AnsiPathOf(target, sizeof target, wide);
         wideLink->Release();
     } else

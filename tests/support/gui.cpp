@@ -38,7 +38,7 @@ SetupRun StartProgram(const std::wstring &commandLine, const std::string &folder
         CreateProcessW(NULL, &command[0], NULL, NULL, TRUE, 0, NULL, current.c_str(), &startup, &run.Process) != 0;
     // A test that finds no window or no exit code then says why.
     if (!run.Started)
-        fprintf(stderr, "Could not start %s: error %lu\n", commandLine.c_str(), GetLastError());
+        fprintf(stderr, "Could not start %ls: error %lu\n", commandLine.c_str(), GetLastError());
     CloseHandle(nothing);
     return run;
 }

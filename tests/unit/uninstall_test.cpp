@@ -356,17 +356,30 @@ static LONG WINAPI DenyDeletion(HKEY parent, LPCSTR name)
     return ((decltype(&RegDeleteKeyA))DeniedDeletion.Original)(parent, name);
 }
 
+// A file the system will not delete, though no program holds it (an access
+// list that denies it): it is no program in use, and only the removal finds it.
+static std::string UndeletableFile;
+static void *RealDeleteFile;
+
+static BOOL WINAPI DenyFileDeletion(LPCSTR path)
+{
+    if (lstrcmpiA(path, UndeletableFile.c_str()) == 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return ((decltype(&DeleteFileA))RealDeleteFile)(path);
+}
+
 TEST_F(UninstallRunInProcess, WhatCannotBeRemovedIsNamedAndTheRecordStays)
 {
     ASSERT_NO_FATAL_FAILURE(Install());
-    // Held as the system holds a running program's file: the uninstaller's
-    // own, and the product's program still running.
-    HANDLE inUse[2];
-    for (int i = 0; i < 2; i++) {
-        inUse[i] = CreateFileA((Folder + "\\" + (i ? "Tessel.exe" : "Uninstal.exe")).c_str(), GENERIC_READ,
-                               FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-        ASSERT_NE(inUse[i], INVALID_HANDLE_VALUE);
-    }
+    // Held as the system holds a running program's file: the uninstaller's own.
+    HANDLE inUse[1] = { CreateFileA((Folder + "\\Uninstal.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
+                                    OPEN_EXISTING, 0, NULL) };
+    ASSERT_NE(inUse[0], INVALID_HANDLE_VALUE);
+    UndeletableFile = Folder + "\\Tessel.exe";
+    ImportSwap deletion("kernel32.dll", "DeleteFileA", (void *)DenyFileDeletion);
+    RealDeleteFile = deletion.Original;
     DeniedDeletion = { VersionKey, NULL };
     ImportSwap swap("advapi32.dll", "RegDeleteKeyA", (void *)DenyDeletion);
     DeniedDeletion.Original = swap.Original;
