@@ -228,7 +228,7 @@ struct CountingAllocator : IMalloc {
 };
 static CountingAllocator Allocator;
 
-static FARPROC RealFolderLocation, RealGetMalloc;
+static FARPROC RealFolderLocation, RealGetMalloc, RealPathFromList;
 
 static HRESULT WINAPI WatchedFolderLocation(HWND owner, int folder, LPITEMIDLIST *list)
 {
@@ -236,6 +236,15 @@ static HRESULT WINAPI WatchedFolderLocation(HWND owner, int folder, LPITEMIDLIST
     if (SUCCEEDED(result) && *list)
         Handed->Lists.push_back(*list);
     return result;
+}
+
+// A list whose path is read and that no lookup handed out came from a link
+// object (its target's list), and is the program's to free too.
+static BOOL WINAPI WatchedPathFromList(LPCITEMIDLIST list, LPWSTR path)
+{
+    if (Handed->Lists.size() == Handed->Freed.size() || Handed->Lists.back() != list)
+        Handed->Lists.push_back((LPITEMIDLIST)list);
+    return ((decltype(&SHGetPathFromIDListW))(void *)RealPathFromList)(list, path);
 }
 
 static HRESULT WINAPI WatchedGetMalloc(IMalloc **allocator)
@@ -262,8 +271,8 @@ static HRESULT WINAPI WatchedCreateInstance(REFCLSID classId, LPUNKNOWN outer, D
     return result;
 }
 
-// The shell's calls are bound at run time: the two that hand out item lists
-// and the allocator are answered with the watched ones.
+// The shell's calls are bound at run time: those that hand out or read item
+// lists and the allocator are answered with the watched ones.
 static FARPROC WINAPI WatchedLookUp(HMODULE module, LPCSTR name)
 {
     FARPROC real = ((decltype(&GetProcAddress))Handed->Swaps[0]->Original)(module, name);
@@ -273,6 +282,10 @@ static FARPROC WINAPI WatchedLookUp(HMODULE module, LPCSTR name)
     if (lstrcmpA(name, "SHGetSpecialFolderLocation") == 0) {
         RealFolderLocation = real;
         return (FARPROC)(void *)WatchedFolderLocation;
+    }
+    if (lstrcmpA(name, "SHGetPathFromIDListW") == 0) {
+        RealPathFromList = real;
+        return (FARPROC)(void *)WatchedPathFromList;
     }
     if (lstrcmpA(name, "SHGetMalloc") == 0) {
         RealGetMalloc = real;
@@ -401,6 +414,12 @@ static HRESULT STDMETHODCALLTYPE WideTarget(void *, LPWSTR file, int room, WIN32
     return S_OK;
 }
 
+static HRESULT STDMETHODCALLTYPE NoTargetList(void *, LPITEMIDLIST *list)
+{
+    *list = NULL;
+    return E_FAIL;
+}
+
 static HRESULT WINAPI CreateAnsweredLink(REFCLSID classId, LPUNKNOWN outer, DWORD context, REFIID interfaceId,
                                          void **object)
 {
@@ -409,11 +428,11 @@ static HRESULT WINAPI CreateAnsweredLink(REFCLSID classId, LPUNKNOWN outer, DWOR
     IUnknown *link = FAILED(result) ? NULL : (IUnknown *)*object, *wide;
     if (!link || AnsweredLink->Slots[0] || FAILED(link->QueryInterface(IID_IShellLinkW, (void **)&wide)))
         return result;
-    // GetPath follows IUnknown's three methods in both interfaces.
-    IUnknown *holders[2] = { link, wide };
-    void *standIns[2] = { (void *)AnsiTarget, (void *)WideTarget };
-    for (int i = 0; i < 2; i++) {
-        AnsweredLink->Slots[i] = &(*(void ***)holders[i])[3];
+    // GetPath follows IUnknown's three methods in both interfaces, GetIDList follows it.
+    IUnknown *holders[3] = { link, wide, wide };
+    void *standIns[3] = { (void *)AnsiTarget, (void *)WideTarget, (void *)NoTargetList };
+    for (int i = 0; i < 3; i++) {
+        AnsweredLink->Slots[i] = &(*(void ***)holders[i])[i < 2 ? 3 : 4];
         AnsweredLink->Originals[i] = *AnsweredLink->Slots[i];
         PutSlot(AnsweredLink->Slots[i], standIns[i]);
     }
@@ -430,7 +449,7 @@ LinkTargetAnswer::LinkTargetAnswer(const std::wstring &target) : Target(target)
 LinkTargetAnswer::~LinkTargetAnswer()
 {
     Swap.reset();
-    for (int i = 0; i < 2; i++)
+    for (int i = 0; i < 3; i++)
         if (Slots[i])
             PutSlot(Slots[i], Originals[i]);
     AnsweredLink = NULL;

@@ -55,7 +55,7 @@ struct SearchWatch {
 };
 
 // What the shell hands out while the watch lives: the item lists of special
-// folders (freed through the shell's allocator), references to the
+// folders and of shortcuts' targets (freed through the shell's allocator), references to the
 // allocator, and the link object, of which the watch keeps one reference
 // of its own so that what the program left can be counted afterwards.
 struct ShellWatch {
@@ -95,8 +95,10 @@ struct LinkTargetAnswer {
     explicit LinkTargetAnswer(const std::wstring &target);
     ~LinkTargetAnswer();
     std::wstring Target;
-    void **Slots[2] = { NULL, NULL };   // IShellLinkA's and IShellLinkW's GetPath
-    void *Originals[2] = { NULL, NULL };
+    // IShellLinkA's and IShellLinkW's GetPath, and IShellLinkW's GetIDList,
+    // which answers that the shortcut holds no item list: its text is all.
+    void **Slots[3] = { NULL, NULL, NULL };
+    void *Originals[3] = { NULL, NULL, NULL };
     std::unique_ptr<ImportSwap> Swap;
 };
 

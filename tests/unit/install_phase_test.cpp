@@ -56,7 +56,8 @@ static Moment Now()
 static HANDLE WINAPI WatchedCreate(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                                    DWORD disposition, DWORD flags, HANDLE pattern)
 {
-    if (access & GENERIC_WRITE)
+    // A copy makes its file; the look for a product file in use only opens one.
+    if ((access & GENERIC_WRITE) && disposition == CREATE_ALWAYS)
         Seen.Copying.push_back(Now());
     return ((decltype(&CreateFileA))Seen.CopySwap->Original)(name, access, share, security, disposition, flags,
                                                              pattern);
