@@ -16,6 +16,12 @@ void ClearReadOnly(const char *path)
     SetFileAttributesA(path, attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
 }
 
+int DiscardFile(const char *path)
+{
+    ClearReadOnly(path);
+    return DeleteFileA(path);
+}
+
 void DeleteProductFiles(const char *folder)
 {
     // A folder of up to MAX_PATH characters, a backslash and a product file's name.
@@ -23,8 +29,7 @@ void DeleteProductFiles(const char *folder)
     DWORD error;
 
     for (const char *file : ProductFiles) {
-        ClearReadOnly(JoinPath(path, folder, file));
-        if (DeleteFileA(path))
+        if (DiscardFile(JoinPath(path, folder, file)))
             LogLine("Deleted %s", path);
         else if ((error = GetLastError()) != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
             LogLine("Not deleted: %s (error %lu)", path, error);

@@ -9,6 +9,9 @@
 // and Windows then refuses to replace or delete them.
 void ClearReadOnly(const char *path);
 
+// Deletes a file, read-only or not; 1 when it is gone.
+int DiscardFile(const char *path);
+
 // Deletes the ten product files from a folder, each by its full path, after
 // clearing its read-only attribute; missing files are skipped and results
 // are not reported.

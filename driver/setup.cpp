@@ -4,6 +4,7 @@
 #include "../install/install.h"
 #include "../common/system.h"
 #include "../common/onerun.h"
+#include "../common/journal.h"
 
 // Every start-up failure here is reported with no owner: the backdrop does
 // not exist until the last step.
@@ -54,17 +55,18 @@ static int WalkPages(void)
     return 1;
 }
 
-// Without pages the folder and shortcut are the proposed ones, and the
-// progress panel shows only in a passive run; the finish page only with pages.
-static UINT Install(const char *setupFolder)
+// The changes, each written down in the journal before it is made. The
+// removal of an earlier installation may ask and tell before the progress
+// panel shows.
+static UINT Change(const char *setupFolder, HWND owner, HWND *progressPanel)
 {
-    HWND owner = SetupState.BackdropWindow, progress = NULL;
+    HWND progress = NULL;
     UINT failure;
 
-    LogLine("Install folder: %s", SetupState.InstallPath);
     RemovePreviousInstall(owner);
     if (SetupState.RunMode != RUN_QUIET) {
-        progress = CreateDialogParamA(SetupState.Instance, MAKEINTRESOURCEA(IDD_PROGRESS), owner, ProgressPanel, 0);
+        *progressPanel = progress
+            = CreateDialogParamA(SetupState.Instance, MAKEINTRESOURCEA(IDD_PROGRESS), owner, ProgressPanel, 0);
         SetCursor(LoadCursorA(NULL, (LPCSTR)IDC_WAIT));
         SetStatusText(progress, IDC_STATUS_COPY, IDS_COPYING);
     }
@@ -74,6 +76,28 @@ static UINT Install(const char *setupFolder)
         SetStatusText(progress, IDC_STATUS_REGISTRY, IDS_UPDATING_REGISTRY);
     if ((failure = WriteRegistryEntries()) != 0 || (failure = CreateStartMenuShortcut(owner)) != 0)
         return failure;
+    return 0;
+}
+
+// Without pages the folder and shortcut are the proposed ones, and the
+// progress panel shows only in a passive run; the finish page only with
+// pages. A failure puts everything back before it is told.
+static UINT Install(const char *setupFolder)
+{
+    HWND owner = SetupState.BackdropWindow, progress = NULL;
+    UINT failure;
+
+    LogLine("Install folder: %s", SetupState.InstallPath);
+    // A journal left in the chosen folder by a run cut off after the
+    // registry forgot it.
+    RecoverJournal(SetupState.InstallPath);
+    if (!BeginJournal(SetupState.InstallPath, SetupState.FolderMade, SetupState.PlatformId, SetupState.MajorVersion))
+        return IDS_NO_ACCESS_DIR;
+    if ((failure = Change(setupFolder, owner, &progress)) != 0) {
+        UndoJournal();
+        return failure;
+    }
+    CommitInstallation(owner);
     if (progress)
         DestroyWindow(progress);
     if (SetupState.RunMode == RUN_WITH_PAGES) {
@@ -100,6 +124,9 @@ static UINT Run(void)
         failure = ShowBackdrop();
     if (!failure)
         failure = CheckWindowsVersion();
+    // A run cut off by a power cut or a killed process is put back first.
+    if (!failure)
+        RecoverJournal(NULL);
     // The Windows 95 family has no Start Menu for all users.
     if (!failure && SetupState.GivenShortcut == 1 + SHORTCUT_ALL_USERS
         && SetupState.PlatformId != VER_PLATFORM_WIN32_NT)
@@ -121,6 +148,9 @@ static UINT Run(void)
         failure = SetupState.RunMode == RUN_WITH_PAGES ? RUN_CANCELLED : IDS_PRODUCT_RUNNING;
     if (!failure)
         failure = Install(setupFolder);
+    // A folder this run made for nothing goes; one that holds anything stays.
+    if (failure && SetupState.FolderMade)
+        RemoveMadeFolder(SetupState.InstallPath);
     return failure;
 }
 

@@ -1,6 +1,7 @@
 // Copies the seven shipped product files from the setup folder into the
 // install folder, each checked against the digest the build recorded.
 #include "install.h"
+#include "../common/journal.h"
 
 // The mark Windows puts on a downloaded file, in a stream of its own.
 static const char ZoneStream[] = ":Zone.Identifier";
@@ -62,8 +63,9 @@ static int CopyData(HANDLE from, HANDLE to, SHA256HASH *hash)
 
 // The source is opened once, so it cannot change between the check and the
 // copy. The copy gets the source's times and attributes, as from CopyFileA,
-// but its data alone: no other stream, so no download mark. A copy that
-// fails or differs from the record is deleted.
+// but its data alone: no other stream, so no download mark. A file of that
+// name goes aside first, to come back if the installation fails. A copy
+// that fails or differs from the record is deleted.
 static UINT CopyCheckedFile(const char *source, const char *file, char *target)
 {
     HANDLE from, to = INVALID_HANDLE_VALUE;
@@ -76,7 +78,8 @@ static UINT CopyCheckedFile(const char *source, const char *file, char *target)
     if (from == INVALID_HANDLE_VALUE)
         return IDS_COPY_FAILED;
     attributes = GetFileAttributesA(source);
-    if (attributes != INVALID_FILE_ATTRIBUTES && GetFileTime(from, &created, &accessed, &written)) {
+    if (attributes != INVALID_FILE_ATTRIBUTES && GetFileTime(from, &created, &accessed, &written)
+        && SetAside(target) && NoteMade(target)) {
         attributes &= CopiedAttributes;
         to = CreateFileA(target, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, attributes ? attributes : FILE_ATTRIBUTE_NORMAL,
                          NULL);

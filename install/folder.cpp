@@ -110,7 +110,7 @@ static UINT PrepareGivenWideFolder(void)
         if (parent == INVALID_FILE_ATTRIBUTES || !(parent & FILE_ATTRIBUTE_DIRECTORY))
             return IDS_NO_PARENT_DIR;
         made = attributes(path) != INVALID_FILE_ATTRIBUTES || GetLastError() != ERROR_FILE_NOT_FOUND
-               || (create && create(path, NULL));
+               || (create && (SetupState.FolderMade = (BYTE)create(path, NULL)) != 0);
     }
     if (!made) {
         failure = IDS_NO_CREATE_DIR;
@@ -172,5 +172,6 @@ UINT PrepareInstallDir(void)
     // separator too) would be made in the drive's root instead.
     if (!CreateDirectoryA(path, NULL))
         return IDS_NO_CREATE_DIR;
+    SetupState.FolderMade = 1;
     return 0;
 }

@@ -42,8 +42,13 @@ int FindPreviousInstall(char *oldPath);
 // Tells whether a folder is the one this setup program runs from: its
 // product files are then the setup's own and must not be deleted.
 int IsSetupFolder(const char *folder);
-// Never fails: what goes wrong is said in boxes of its own, and the setup goes on.
+// Never fails: what goes wrong is said in boxes of its own, and the setup
+// goes on. While the journal runs, the earlier installation goes aside and
+// its folder is removed only once the installation is done.
 void RemovePreviousInstall(HWND owner);
+// The installation is done: what went aside goes, and with it the earlier
+// installation's folder, or a box says why that folder stays.
+void CommitInstallation(HWND owner);
 // Before anything changes: 1 when no product file that the run would delete
 // or replace is in use. Otherwise the user may close the program and retry;
 // 0 when the user cancels, or at once in a run without pages (the message's

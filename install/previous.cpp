@@ -1,6 +1,7 @@
 // Removes an earlier installation that the registry points to, offering to keep its settings files.
 #include "install.h"
 #include "../common/widefiles.h"
+#include "../common/journal.h"
 
 static const char MoveQuestion[] =
     "Settings files were found while removing a previous installation of " PRODUCT_NAME ". "
@@ -86,8 +87,9 @@ static int MoveSettingsFile(SETTINGSSEARCH *search, const char *oldPath)
     int moved;
 
     if (!search->Calls.FindFirst) {
-        moved = MoveFileA(SettingsSource(ansi->Source, oldPath, &ansi->Found),
-                          InstallFolderPath(ansi->Target, ansi->Found.cFileName));
+        SettingsSource(ansi->Source, oldPath, &ansi->Found);
+        InstallFolderPath(ansi->Target, ansi->Found.cFileName);
+        moved = NoteMoved(ansi->Source, ansi->Target) && MoveFileA(ansi->Source, ansi->Target);
         if (moved)
             LogLine("Moved %s to %s", ansi->Source, ansi->Target);
         return moved;
@@ -97,7 +99,7 @@ static int MoveSettingsFile(SETTINGSSEARCH *search, const char *oldPath)
         && wide->Found.cAlternateFileName[0])
         CopyWideText(wide->SourceName, wide->Found.cAlternateFileName);
     CopyWideText(wide->TargetName, wide->Found.cFileName);
-    moved = search->Calls.Move(wide->Source, wide->Target);
+    moved = NoteMovedWide(wide->Source, wide->Target) && search->Calls.Move(wide->Source, wide->Target);
     if (moved)
         LogLine("Moved %ls to %ls", wide->Source, wide->Target);
     return moved;
@@ -132,6 +134,7 @@ int IsSetupFolder(const char *folder)
 
 static void RemoveOldFolder(HWND owner, const char *oldPath)
 {
+    char path[OLD_PATH_ROOM];
     // The install folder itself, however the registry writes it (without
     // its terminator, in other case, by its short name): its settings files
     // stay where they are and the folder is never removed.
@@ -143,17 +146,25 @@ static void RemoveOldFolder(HWND owner, const char *oldPath)
             return;   // gone already, or no folder: nothing to remove
         MoveSettingsFiles(owner, oldPath);
     }
+    // Aside, not deleted: until the new installation is complete, a
+    // failure brings them back. One that cannot go aside stays, and so
+    // does its folder.
     if (!IsSetupFolder(oldPath))
-        DeleteProductFiles(oldPath);
+        for (const char *file : ProductFiles)
+            SetAside(JoinPath(path, oldPath, file));
     if (!same) {
         // No folder can be removed while it is a process's current folder,
         // this one's included, wherever the setup was started from.
         SetCurrentDirectoryA(SetupState.InstallPath);
-        if (RemoveDirectoryA(oldPath))
-            LogLine("Removed the folder %s", oldPath);
-        else
+        if (!LeaveFolder(oldPath))
             AskOrTell(owner, RemoveFailed, MB_ICONERROR);
     }
+}
+
+void CommitInstallation(HWND owner)
+{
+    if (!CommitJournal())
+        AskOrTell(owner, RemoveFailed, MB_ICONERROR);
 }
 
 int FindPreviousInstall(char *oldPath)

@@ -3,6 +3,7 @@
 #include "../common/shelllink.h"
 #include "../common/system.h"
 #include "../common/widefiles.h"
+#include "../common/journal.h"
 
 // A folder taken by its short form is named by its true name, through the
 // link's wide interface: a short name may change, and the shortcut's
@@ -40,7 +41,9 @@ static int DescribeShortcut(IShellLinkA *link)
 static int SaveShortcut(const char *menuPath)
 {
     char path[SHORTCUT_PATH_ROOM];
-    int saved = WithShellLink(JoinPath(path, menuPath, ShortcutFile), LINK_WRITE, DescribeShortcut);
+    // An earlier shortcut goes aside, to come back if the installation fails.
+    int saved = SetAside(JoinPath(path, menuPath, ShortcutFile)) && NoteMade(path)
+                && WithShellLink(path, LINK_WRITE, DescribeShortcut);
 
     if (saved)
         LogLine("Shortcut: %s", path);

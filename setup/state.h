@@ -35,6 +35,7 @@ struct SETUPSTATE {
     BYTE ShortcutChoice;             // SHORTCUT_ALL_USERS, SHORTCUT_CURRENT_USER or SHORTCUT_NONE
     BYTE RunMode;                    // RUN_WITH_PAGES, RUN_QUIET or RUN_PASSIVE
     BYTE GivenShortcut;              // /SHORTCUT= as 1 + SHORTCUT_*; 0 when not given
+    BYTE FolderMade;                 // the install folder was made by this run
     char GivenFolder[INSTALL_DIR_CHARS];   // /D=, as it would be typed on the page; empty when not given
     // /D= as given, when the command line holds characters the code page
     // lacks (Windows NT); empty otherwise.

@@ -55,6 +55,12 @@ UINT Uninstall(void)
         // is told apart by a quiet run's caller too.
         return UninstallState.MessageId == IDS_NO_ANSI_FORM ? IDS_NO_ANSI_FORM : 1;
     }
+    // An installation cut off by a power cut or a killed process is put back
+    // first; what is then installed is what goes.
+    if (!RecoverJournal(UninstallState.Folder)) {
+        NoteRemaining(UninstallState.Folder, JournalFile);
+        return NotRemoved();
+    }
     if (!IsInstalled()) {
         Say(IDS_NOT_INSTALLED, MB_ICONINFORMATION, UninstallState.Folder);
         return 0;

@@ -12,6 +12,7 @@
 #include "../common/command.h"
 #include "../common/log.h"
 #include "../common/onerun.h"
+#include "../common/journal.h"
 #include "resource.h"
 
 // What could not be removed, a line each; what does not fit is cut off with "...".
