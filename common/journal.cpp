@@ -120,15 +120,14 @@ int LeaveFolder(const char *folder)
     return 1;
 }
 
-// The journal's own record in the registry: the product's key names it.
-static int OpenProductKey(REGSAM access, HKEY *key)
+// The journal of a run in progress is named in a key that every Windows
+// has: one of the product's own would have to be made first, and its mere
+// existence tells of an earlier installation.
+static int OpenJournalKey(REGSAM access, HKEY *key)
 {
-    char path[sizeof MachineSoftwareKey + sizeof MakerName + sizeof ProductName];
+    char path[CURRENT_VERSION_ROOM];
 
-    JoinPath(JoinPath(path, MachineSoftwareKey, MakerName), path, ProductName);
-    if (access & KEY_SET_VALUE)
-        return RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, NULL, REG_OPTION_NON_VOLATILE, access, NULL, key, NULL)
-               == ERROR_SUCCESS;
+    WindowsCurrentVersionKey(path);
     return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, access, key) == ERROR_SUCCESS;
 }
 
@@ -136,7 +135,7 @@ static void ForgetJournal(void)
 {
     HKEY key;
 
-    if (OpenProductKey(KEY_QUERY_VALUE | KEY_SET_VALUE, &key)) {
+    if (OpenJournalKey(KEY_SET_VALUE, &key)) {
         RegDeleteValueA(key, JournalValue);
         RegCloseKey(key);
     }
@@ -149,36 +148,38 @@ int BeginJournal(const char *folder, int folderMade, DWORD platformId, DWORD maj
     DWORD start, end;
     HANDLE file;
     HKEY key;
-    int begun;
+    int failure = JOURNAL_FILE_FAILED;
 
     if (lstrlenA(folder) + 1 + (int)sizeof JournalFile > JOURNAL_PATH_ROOM)
-        return 0;
+        return failure;
     JoinPath(Journal.Path, folder, JournalFile);
     // A journal that is there already was not this program's to finish.
     file = CreateFileA(Journal.Path, GENERIC_READ | GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, NULL);
     if (file == INVALID_HANDLE_VALUE)
-        return 0;
+        return failure;
     Journal.File = file;
     // The keys' record gets its size once they are written.
-    begun = Flushed(Journal.File, head, sizeof head)
-            && (!folderMade || WriteRecord(RECORD_FOLDER_MADE, folder, 0, 1))
-            && (start = SetFilePointer(Journal.File, 0, NULL, FILE_CURRENT)) != INVALID_SET_FILE_POINTER
-            && Flushed(Journal.File, &keys, sizeof keys) && SaveTouchedKeys(Journal.File, platformId, majorVersion)
-            && (end = SetFilePointer(Journal.File, 0, NULL, FILE_CURRENT)) != INVALID_SET_FILE_POINTER
-            && (keys.Size = end - start - sizeof keys, SetFilePointer(Journal.File, start, NULL, FILE_BEGIN) == start)
-            && Flushed(Journal.File, &keys, sizeof keys) && SetFilePointer(Journal.File, 0, NULL, FILE_END) == end
-            && OpenProductKey(KEY_SET_VALUE, &key);
-    if (begun) {
-        begun = RegSetValueExA(key, JournalValue, 0, REG_SZ, (const BYTE *)Journal.Path, lstrlenA(Journal.Path) + 1)
-                == ERROR_SUCCESS;
-        RegCloseKey(key);
+    if (Flushed(file, head, sizeof head) && (!folderMade || WriteRecord(RECORD_FOLDER_MADE, folder, 0, 1))
+        && (start = SetFilePointer(file, 0, NULL, FILE_CURRENT)) != INVALID_SET_FILE_POINTER
+        && Flushed(file, &keys, sizeof keys)) {
+        failure = JOURNAL_REGISTRY_FAILED;
+        if (SaveTouchedKeys(file, platformId, majorVersion)
+            && (end = SetFilePointer(file, 0, NULL, FILE_CURRENT)) != INVALID_SET_FILE_POINTER
+            && (keys.Size = end - start - sizeof keys, SetFilePointer(file, start, NULL, FILE_BEGIN) == start)
+            && Flushed(file, &keys, sizeof keys) && SetFilePointer(file, 0, NULL, FILE_END) == end
+            && OpenJournalKey(KEY_SET_VALUE, &key)) {
+            if (RegSetValueExA(key, JournalValue, 0, REG_SZ, (const BYTE *)Journal.Path, lstrlenA(Journal.Path) + 1)
+                == ERROR_SUCCESS)
+                failure = JOURNAL_BEGUN;
+            RegCloseKey(key);
+        }
     }
-    if (!begun) {
+    if (failure) {
         UndoJournal();
-        return 0;
+        return failure;
     }
     LogLine("Journal: %s", Journal.Path);
-    return 1;
+    return JOURNAL_BEGUN;
 }
 
 static BYTE *ReadWhole(HANDLE file, DWORD *size)
@@ -291,7 +292,6 @@ static int Finish(const BYTE *bytes, DWORD size)
         else if (head->Kind == RECORD_LEAVE && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
             removed &= LeaveFolder(path);
     }
-    ForgetJournal();
     return removed;
 }
 
@@ -321,6 +321,7 @@ static int Settle(HANDLE file, const char *path, int done)
         LogLine("Not undone whole: %s stays", path);
         return 0;
     }
+    ForgetJournal();
     DeleteFileA(path);
     if (!done && madeFolder[0])
         RemoveMadeFolder(madeFolder);
@@ -389,7 +390,7 @@ int RecoverJournal(const char *folder)
     HKEY key;
     int named = 0, settled = 1;
 
-    if (OpenProductKey(KEY_QUERY_VALUE, &key)) {
+    if (OpenJournalKey(KEY_QUERY_VALUE, &key)) {
         named = ReadKeyPath(key, JournalValue, path, sizeof path);
         RegCloseKey(key);
     }

@@ -13,8 +13,11 @@
 
 // Starts the journal in the install folder, with the registry keys the run
 // may change saved whole, and names it in the registry. `folderMade` says
-// that this run made the folder, which an undo then removes. 0 when the
-// journal cannot be written: nothing was changed then.
+// that this run made the folder, which an undo then removes. Returns 0 when
+// begun; otherwise nothing was changed, and it tells what failed: the
+// journal's file, or the registry (a key that cannot be read or the name
+// that cannot be written).
+enum { JOURNAL_BEGUN, JOURNAL_FILE_FAILED, JOURNAL_REGISTRY_FAILED };
 int BeginJournal(const char *folder, int folderMade, DWORD platformId, DWORD majorVersion);
 
 // Each of these writes its record before the change is made; without a

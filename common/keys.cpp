@@ -63,6 +63,15 @@ int ReadKeyPath(HKEY key, const char *value, char *to, DWORD room)
     return AnsiPathOf(to, room, text);
 }
 
+char *WindowsCurrentVersionKey(char *to)
+{
+    char *end = CopyText(to, MachineSoftwareKey);
+
+    for (const char *name : CurrentVersionChain)
+        end = CopyText(CopyText(end, "\\"), name);
+    return end;
+}
+
 HKEY AssociationKey(DWORD platformId, DWORD majorVersion, const char *name, char *to)
 {
     if (platformId == VER_PLATFORM_WIN32_NT && majorVersion >= 5) {

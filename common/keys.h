@@ -25,6 +25,11 @@ int ReadKeyText(HKEY key, const char *value, char *to, DWORD room);
 // characters the code page lacks. 1 when read and it has such a form.
 int ReadKeyPath(HKEY key, const char *value, char *to, DWORD room);
 
+// SOFTWARE\Microsoft\Windows\CurrentVersion, below HKEY_LOCAL_MACHINE, in
+// CURRENT_VERSION_ROOM bytes; returns its end.
+#define CURRENT_VERSION_ROOM 48
+char *WindowsCurrentVersionKey(char *to);
+
 // The root and the path below it of a key of the machine's file
 // associations (the extension or the file type) on that platform and major
 // version. Windows 2000 and later write through HKEY_CLASSES_ROOT into the

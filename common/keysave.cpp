@@ -19,15 +19,6 @@ struct KEYPLACE {
     char Path[PLACE_ROOM];
 };
 
-static char *CurrentVersionKey(char *to)
-{
-    char *end = CopyText(to, MachineSoftwareKey);
-
-    for (const char *name : CurrentVersionChain)
-        end = CopyText(CopyText(end, "\\"), name);
-    return end;
-}
-
 // The keys that the registry step writes, parents before their subkeys.
 static void TouchedKeys(KEYPLACE *places, DWORD platformId, DWORD majorVersion)
 {
@@ -38,9 +29,9 @@ static void TouchedKeys(KEYPLACE *places, DWORD platformId, DWORD majorVersion)
         places[i].Kind = SAVED_WHOLE;
     }
     JoinPath(places[0].Path, MachineSoftwareKey, MakerName);
-    end = CurrentVersionKey(places[1].Path);
+    end = WindowsCurrentVersionKey(places[1].Path);
     CopyText(CopyText(CopyText(CopyText(end, "\\"), AppPathsKey), "\\"), ProgramFile);
-    CopyText(CopyText(CurrentVersionKey(places[2].Path), "\\"), UninstallKey);
+    CopyText(CopyText(WindowsCurrentVersionKey(places[2].Path), "\\"), UninstallKey);
     places[2].Kind = SAVED_EXISTENCE;
     JoinPath(places[3].Path, places[2].Path, ProductName);
     places[4].Root = HKEY_CURRENT_USER;

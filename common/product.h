@@ -32,10 +32,11 @@ inline constexpr const char *ProductFiles[] = {
 #define COPIED_FILE_COUNT 7    // the first seven are shipped; the last three are only ever deleted
 inline constexpr char SettingsPattern[] = "*.tsl";
 // While an installation runs, what it changes is written down first in this
-// file in the install folder, which a value of the product's key names; a
-// file it replaces is renamed aside by this suffix until the run is done.
+// file in the install folder, which a value of the machine's CurrentVersion
+// key names; a file it replaces is renamed aside by this suffix until the
+// run is done.
 inline constexpr char JournalFile[] = "Setup.~bj";
-inline constexpr char JournalValue[] = "Setup Journal";
+inline constexpr char JournalValue[] = PRODUCT_NAME " Setup Journal";
 inline constexpr char AsideSuffix[] = ".~bc";
 inline constexpr char ShortcutFile[] = PRODUCT_NAME ".lnk";
 inline constexpr char ShortcutDescription[] = "Shortcut to " PROGRAM;

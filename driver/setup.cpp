@@ -91,8 +91,12 @@ static UINT Install(const char *setupFolder)
     // A journal left in the chosen folder by a run cut off after the
     // registry forgot it.
     RecoverJournal(SetupState.InstallPath);
-    if (!BeginJournal(SetupState.InstallPath, SetupState.FolderMade, SetupState.PlatformId, SetupState.MajorVersion))
+    switch (BeginJournal(SetupState.InstallPath, SetupState.FolderMade, SetupState.PlatformId, SetupState.MajorVersion)) {
+    case JOURNAL_FILE_FAILED:
         return IDS_NO_ACCESS_DIR;
+    case JOURNAL_REGISTRY_FAILED:
+        return IDS_REGISTRY_FAILED;
+    }
     if ((failure = Change(setupFolder, owner, &progress)) != 0) {
         UndoJournal();
         return failure;

@@ -1,6 +1,6 @@
 // Whole runs of the setup on a Windows that lacks a function the setup binds
 // at run time, or the whole shell: the shortcut fails the way a failed shell
-// call does (the registry message, everything before it kept), a run that
+// call does (the registry message, everything before it undone), a run that
 // needs no shell call completes, and a missing change notice or DLL search
 // setting goes unnoticed.
 #include <shlobj.h>
@@ -55,10 +55,15 @@ TEST_P(MissingBinding, ShowsWhatAFailedShellCallShows)
         EXPECT_EQ(WaitForExit(Run), 1);
     }
 
-    // Files and registry are written either way; the shortcut only where
-    // one was wanted and the shell could make it.
-    ExpectShippedFiles(Folder);
-    ExpectInstalledRegistry(Folder);
+    // A run that completes writes files and registry, and the shortcut where
+    // one was wanted; one that fails leaves none of them.
+    if (c.Completes) {
+        ExpectShippedFiles(Folder);
+        ExpectInstalledRegistry(Folder);
+    } else {
+        EXPECT_FALSE(DirExists(Folder));
+        ExpectNoRegistry();
+    }
     bool shortcut = c.Completes && c.Shortcut != IDC_SHORTCUT_NONE;
     EXPECT_EQ(ReadShortcut(CSIDL_STARTMENU).Found || ReadShortcut(CSIDL_COMMON_STARTMENU).Found, shortcut);
 }

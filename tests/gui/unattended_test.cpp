@@ -144,7 +144,7 @@ TEST_F(Unattended, QuietRunCarriesOverTheSettingsOfAnEarlierInstallation)
     std::vector<std::string> lines = LogLines(log);
     EXPECT_TRUE(HasLine(lines, "Earlier installation: " + old));
     EXPECT_TRUE(HasLine(lines, "Moved " + old + "\\one.tsl to " + folder + "\\one.tsl"));
-    EXPECT_TRUE(HasLine(lines, "Deleted " + old + "\\Tessel.exe"));
+    EXPECT_TRUE(HasLine(lines, "Set aside " + old + "\\Tessel.exe"));
     EXPECT_TRUE(HasLine(lines, "Removed the folder " + old));
 }
 
@@ -250,8 +250,9 @@ TEST_F(Unattended, PassiveRunShowsOnlyItsProgress)
     });
     CloseHandle(release);
     EXPECT_NE(panel, (HWND)NULL) << "no visible progress panel owned by the backdrop";
-    // The settings file came along before; no product file yet.
-    EXPECT_EQ(filesWhileHeld, std::vector<std::string>{ "one.tsl" }) << "the run was not held before its first copy";
+    // The settings file came along before, and the journal was begun; no product file yet.
+    EXPECT_EQ(filesWhileHeld, (std::vector<std::string>{ JournalFile, "one.tsl" }))
+        << "the run was not held before its first copy";
     EXPECT_EQ(panelButtons, std::vector<std::string>{});
     EXPECT_EQ(passive.ExitCode, 0);
     // The backdrop may be listed after the panel that stands above it.

@@ -2,6 +2,7 @@
 // page lacks, or has only as a look-alike: the setup folder, the /D= folder,
 // the log and the Start Menu. Everything installs, and every record names
 // the true folder; a folder left without a usable form is refused with 224.
+#include "support/uninstall_run.h"
 #include "support/gui.h"
 #include "support/unattended.h"
 #include "resources/resource.h"
@@ -116,6 +117,16 @@ TEST_F(WidePaths, InstallsIntoAFolderTheCodePageLacks)
     EXPECT_EQ(shortcut.Target, folder + L"\\Tessel.exe");
     EXPECT_EQ(shortcut.WorkingDir, folder + L"\\");
 
+    // The uninstaller, started by the folder's true name as the list of
+    // programs starts it, finds all of it by that name and removes it.
+    WatchedRun removal = RunWatched(Quoted(folder + L"\\Uninstal.exe") + L" /S");
+    EXPECT_EQ(removal.ExitCode, 0);
+    EXPECT_TRUE(WaitForTempCopies());
+    RemoveTempCopies();
+    EXPECT_EQ(GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES) << "the install folder";
+    ExpectNoRegistry();
+    EXPECT_FALSE(ReadWideShortcut(CSIDL_COMMON_STARTMENU).Found);
+
     ResetMachine();
     const std::wstring orphan = WideText(Scratch) + L"\\\u041d\u0435\u0442\\Brindlecast";
     quiet = RunWatched(program + L" /S /D=" + orphan);
@@ -229,8 +240,9 @@ TEST_F(WidePaths, AFolderWithoutAUsableFormEndsWith224)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Name);
         DeleteFileA(log.c_str());
-        if (c.Program != setup)
+        if (c.Program != setup) {
             ASSERT_TRUE(CopyFileA(FAULT_SETUP, (AnsiText(c.Program) + "\\Setup.exe").c_str(), FALSE));
+        }
         WatchedRun quiet = RunWatched(Quoted(c.Program + L"\\Setup.exe") + L" /S /LOG=" + WideText(log) + c.Arguments);
         EXPECT_EQ(quiet.ExitCode, (int)IDS_NO_ANSI_FORM);
         EXPECT_EQ(quiet.Windows, std::vector<std::string>{});

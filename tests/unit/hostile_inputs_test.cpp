@@ -343,9 +343,11 @@ TEST(Hostile, TypedFolders)
         SCOPED_TRACE(run.Where());
 
         SetupState.ShortcutChoice = 1;
+        SetupState.FolderMade = 0;
         StateGuard guard;
         guard.Allow(SetupState.InstallPath, sizeof SetupState.InstallPath);
         guard.Allow(&SetupState.ShortcutChoice, 1);
+        guard.Allow(&SetupState.FolderMade, 1);
         bool existed = DirExists(expected.Path);
         BoxCapture boxes;
         SendMessageA(page, WM_COMMAND, IDOK, 0);
@@ -358,6 +360,8 @@ TEST(Hostile, TypedFolders)
 
         EXPECT_EQ(std::string(SetupState.InstallPath), expected.Path);
         EXPECT_EQ(guard.Damage(), "");
+        // What a failed run removes again: only a folder it made.
+        EXPECT_EQ(SetupState.FolderMade, outcome == "made");
         EXPECT_LE(boxes.Boxes.size(), 1u);
         if (expected.Message > 0) {
             ASSERT_EQ(boxes.Boxes.size(), 1u);

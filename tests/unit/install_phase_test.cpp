@@ -65,7 +65,9 @@ static HANDLE WINAPI WatchedCreate(LPCSTR name, DWORD access, DWORD share, LPSEC
 
 static LONG WINAPI WatchedWrite(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data, DWORD size)
 {
-    Seen.Writing.push_back(Now());
+    // The journal is named before the panel shows; the registry step writes under it.
+    if (!name || lstrcmpA(name, JournalValue) != 0)
+        Seen.Writing.push_back(Now());
     return ((decltype(&RegSetValueExA))Seen.WriteSwap->Original)(key, name, reserved, type, data, size);
 }
 
