@@ -136,14 +136,16 @@ TEST_F(InUse, SetupAsksBeforeChangingAnything)
 }
 
 // Without pages nothing asks: the run ends with 225, changes nothing and
-// its log names the file.
+// its log names the file. A new install folder made for the run goes again.
 TEST_F(InUse, UnattendedSetupEndsWithItsMessage)
 {
+    const std::string fresh = Scratch + "\\Fresh";
     const struct {
         const char *Switch, *File;
+        std::string Target;
     } cases[] = {
-        { "/S", "Order.txt" },
-        { "/P", "Tessel.exe" },
+        { "/S", "Order.txt", Folder },
+        { "/P", "Tessel.exe", fresh },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.Switch);
@@ -152,10 +154,11 @@ TEST_F(InUse, UnattendedSetupEndsWithItsMessage)
         DeleteFileA(log.c_str());
         Holder holder(Folder, c.File);
         ASSERT_TRUE(holder.Holds());
-        WatchedRun run = RunWatched("\"" + Media + "\\Setup.exe\" " + c.Switch + " /LOG=\"" + log + "\" /D=" + Folder);
+        WatchedRun run = RunWatched("\"" + Media + "\\Setup.exe\" " + c.Switch + " /LOG=\"" + log + "\" /D=" + c.Target);
         EXPECT_EQ(run.ExitCode, IDS_PRODUCT_RUNNING);
         holder.Release();
         EXPECT_EQ(InstalledState(Folder), before);
+        EXPECT_FALSE(DirExists(fresh));
         std::vector<std::string> lines = LogLines(log);
         EXPECT_TRUE(HasLine(lines, "In use: " + holder.Path)) << ReadBytes(log);
         EXPECT_TRUE(HasLine(lines, "Message 225: " + std::string(RunningText) + "  See the readme.txt file for additional help."))
