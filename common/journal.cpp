@@ -34,6 +34,11 @@ struct RECORDHEAD {
 static struct {
     HANDLE File;
     char Path[JOURNAL_PATH_ROOM];
+    // While a run cut off is settled: the program that settles it, which
+    // Windows lets neither be deleted nor replaced while it runs, and
+    // whether it is a file that run made.
+    const char *Running;
+    int RunningMade;
 } Journal;
 
 static int Flushed(HANDLE file, const void *bytes, DWORD size)
@@ -242,9 +247,14 @@ static int UndoRecord(const RECORDHEAD *head)
         RestoreKeys((const BYTE *)path, head->Size);
         return 1;
     case RECORD_MADE:
+        if (Journal.Running && lstrcmpiA(path, Journal.Running) == 0)
+            return Journal.RunningMade = 1;
         return NoFileAt(path) || DiscardFile(path);
     case RECORD_ASIDE:
-        // Only while the file is aside: once back, it stays.
+        // Only while the file is aside: once back, it stays. The running
+        // program stays in the place of its earlier copy, the same product's.
+        if (Journal.Running && lstrcmpiA(path, Journal.Running) == 0)
+            return NoFileAt(AsideName(aside, path)) || DiscardFile(aside);
         return NoFileAt(AsideName(aside, path)) || ((NoFileAt(path) || DiscardFile(path)) && MoveFileA(aside, path));
     case RECORD_MOVED:
         return NoFileAt(to) || MoveFileA(to, path);
@@ -384,12 +394,14 @@ static int Recover(const char *path, int named)
     return Settle(file, path, 0);
 }
 
-int RecoverJournal(const char *folder)
+int RecoverJournal(const char *folder, const char *running)
 {
     char path[JOURNAL_PATH_ROOM];
     HKEY key;
     int named = 0, settled = 1;
 
+    Journal.Running = running;
+    Journal.RunningMade = 0;
     if (OpenJournalKey(KEY_QUERY_VALUE, &key)) {
         named = ReadKeyPath(key, JournalValue, path, sizeof path);
         RegCloseKey(key);
@@ -398,5 +410,6 @@ int RecoverJournal(const char *folder)
         settled = Recover(path, 1);
     if (folder && lstrlenA(folder) + 1 + (int)sizeof JournalFile <= JOURNAL_PATH_ROOM)
         settled &= Recover(JoinPath(path, folder, JournalFile), 0);
-    return settled;
+    Journal.Running = 0;
+    return !settled ? RECOVERY_UNSETTLED : Journal.RunningMade ? RECOVERY_RUNNING_LEFT : RECOVERY_SETTLED;
 }

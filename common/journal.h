@@ -47,8 +47,12 @@ int CommitJournal(void);
 // Before a run changes anything: finishes the run the registry names as in
 // progress, and one whose journal is in `folder` (may be 0), by undoing
 // it, or by making it final when it was done. A journal of another format
-// is left as it is. 0 when a journal stays: a change could not be undone
-// (a file held open), and a later run must finish it.
-int RecoverJournal(const char *folder);
+// is left as it is. `running` (may be 0) is the program that calls it,
+// when that run may have made or replaced it: it stays where it is, and an
+// earlier copy of it set aside is deleted. Tells whether a journal stays,
+// a change that could not be undone (a file held open) left for a later
+// run, or whether the program running was a file that run made.
+enum { RECOVERY_UNSETTLED, RECOVERY_SETTLED, RECOVERY_RUNNING_LEFT };
+int RecoverJournal(const char *folder, const char *running);
 
 #endif

@@ -90,7 +90,7 @@ static UINT Install(const char *setupFolder)
     LogLine("Install folder: %s", SetupState.InstallPath);
     // A journal left in the chosen folder by a run cut off after the
     // registry forgot it.
-    RecoverJournal(SetupState.InstallPath);
+    RecoverJournal(SetupState.InstallPath, NULL);
     switch (BeginJournal(SetupState.InstallPath, SetupState.FolderMade, SetupState.PlatformId, SetupState.MajorVersion)) {
     case JOURNAL_FILE_FAILED:
         return IDS_NO_ACCESS_DIR;
@@ -130,7 +130,7 @@ static UINT Run(void)
         failure = CheckWindowsVersion();
     // A run cut off by a power cut or a killed process is put back first.
     if (!failure)
-        RecoverJournal(NULL);
+        RecoverJournal(NULL, NULL);
     // The Windows 95 family has no Start Menu for all users.
     if (!failure && SetupState.GivenShortcut == 1 + SHORTCUT_ALL_USERS
         && SetupState.PlatformId != VER_PLATFORM_WIN32_NT)

@@ -56,12 +56,17 @@ UINT Uninstall(void)
         return UninstallState.MessageId == IDS_NO_ANSI_FORM ? IDS_NO_ANSI_FORM : 1;
     }
     // An installation cut off by a power cut or a killed process is put back
-    // first; what is then installed is what goes.
-    if (!RecoverJournal(UninstallState.Folder)) {
+    // first; what is then installed is what goes. A copy of this program
+    // that the cut-off run made is all there is of it here, and goes too.
+    switch (RecoverJournal(UninstallState.Folder, UninstallState.Program)) {
+    case RECOVERY_UNSETTLED:
         NoteRemaining(UninstallState.Folder, JournalFile);
         return NotRemoved();
+    case RECOVERY_RUNNING_LEFT:
+        UninstallState.LeftByUndo = 1;
+        break;
     }
-    if (!IsInstalled()) {
+    if (!IsInstalled() && !UninstallState.LeftByUndo) {
         Say(IDS_NOT_INSTALLED, MB_ICONINFORMATION, UninstallState.Folder);
         return 0;
     }

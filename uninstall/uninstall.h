@@ -41,6 +41,7 @@ struct UNINSTALLSTATE {
     BYTE EntryHere;          // the uninstall entry names a program in this folder
     BYTE OtherInstallation;  // the App Paths entry names another folder: the registry stays
     BYTE UserFilesLeft;      // files that Setup did not install keep the folder
+    BYTE LeftByUndo;         // this program is all an undone installation left here
     BYTE RemainingCut;
     BYTE CopyMade;           // MADE_* of the temporary copy
     HANDLE CopyHeld;         // the copy, open so that nobody else can change it until it runs
