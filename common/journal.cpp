@@ -29,6 +29,8 @@ struct RECORDHEAD {
 };
 // A size no record has: a record whose size is written after it.
 #define SIZE_UNKNOWN 0xFFFFFFFF
+// Each record takes a multiple of four bytes.
+#define RECORD_ALIGN 4
 
 // The journal of this run while it is written; File is 0 without one.
 static struct {
@@ -39,6 +41,7 @@ static struct {
     // whether it is a file that run made.
     const char *Running;
     int RunningMade;
+    int FolderStayed;   // a folder to remove once done had to stay
 } Journal;
 
 static int Flushed(HANDLE file, const void *bytes, DWORD size)
@@ -48,24 +51,26 @@ static int Flushed(HANDLE file, const void *bytes, DWORD size)
     return WriteFile(file, bytes, size, &written, NULL) && written == size && FlushFileBuffers(file);
 }
 
-// A record of one or two texts, ANSI or wide by `unit`, on disk before the change.
+// A record of one or two texts, ANSI or wide by `unit`, on disk before the
+// change. Static: two wide paths would take most of a stack frame.
 static int WriteRecord(DWORD kind, const void *first, const void *second, int unit)
 {
-    BYTE record[sizeof(RECORDHEAD) + 2 * JOURNAL_PATH_ROOM * sizeof(WCHAR)];
+    static BYTE record[sizeof(RECORDHEAD) + 2 * JOURNAL_TEXT_ROOM * sizeof(WCHAR) + RECORD_ALIGN];
     RECORDHEAD *head = (RECORDHEAD *)record;
     BYTE *at = record + sizeof *head;
-
     const void *texts[] = { first, second };
 
     for (const void *text : texts) {
         if (!text)
             continue;
         int length = unit == 1 ? lstrlenA((const char *)text) : lstrlenW((const WCHAR *)text);
-        if (length >= JOURNAL_PATH_ROOM)
+        if (length >= JOURNAL_TEXT_ROOM)
             return 0;
         for (int i = 0; i < (length + 1) * unit; i++)
             *at++ = ((const BYTE *)text)[i];
     }
+    while ((at - record) % RECORD_ALIGN)
+        *at++ = 0;
     head->Kind = kind;
     head->Size = (DWORD)(at - record - sizeof *head);
     return Flushed(Journal.File, record, (DWORD)(at - record));
@@ -86,6 +91,8 @@ int NoteMovedWide(const WCHAR *from, const WCHAR *to)
     return !Journal.File || WriteRecord(RECORD_MOVED_WIDE, from, to, sizeof(WCHAR));
 }
 
+// The name a file goes aside by, in ASIDE_ROOM bytes.
+#define ASIDE_ROOM (JOURNAL_TEXT_ROOM + sizeof AsideSuffix)
 static char *AsideName(char *to, const char *path)
 {
     CopyText(CopyText(to, path), AsideSuffix);
@@ -102,13 +109,13 @@ static int NoFileAt(const char *path)
 
 int SetAside(const char *path)
 {
-    char aside[JOURNAL_PATH_ROOM + sizeof AsideSuffix];
+    char aside[ASIDE_ROOM];
 
     if (NoFileAt(path))
         return 1;
     if (!Journal.File)
         return DiscardFile(path);
-    if (lstrlenA(path) >= JOURNAL_PATH_ROOM || !WriteRecord(RECORD_ASIDE, path, 0, 1)
+    if (!WriteRecord(RECORD_ASIDE, path, 0, 1)
         || !MoveFileA(path, AsideName(aside, path)))
         return 0;
     LogLine("Set aside %s", path);
@@ -150,7 +157,8 @@ int BeginJournal(const char *folder, int folderMade, DWORD platformId, DWORD maj
 {
     const DWORD head[] = { JournalMark, JournalFormat };
     RECORDHEAD keys = { RECORD_KEYS, SIZE_UNKNOWN };
-    DWORD start, end;
+    const BYTE zeros[RECORD_ALIGN] = { 0 };
+    DWORD start, end, written;
     HANDLE file;
     HKEY key;
     int failure = JOURNAL_FILE_FAILED;
@@ -170,7 +178,8 @@ int BeginJournal(const char *folder, int folderMade, DWORD platformId, DWORD maj
         failure = JOURNAL_REGISTRY_FAILED;
         if (SaveTouchedKeys(file, platformId, majorVersion)
             && (end = SetFilePointer(file, 0, NULL, FILE_CURRENT)) != INVALID_SET_FILE_POINTER
-            && (keys.Size = end - start - sizeof keys, SetFilePointer(file, start, NULL, FILE_BEGIN) == start)
+            && WriteFile(file, zeros, (RECORD_ALIGN - end % RECORD_ALIGN) % RECORD_ALIGN, &written, NULL)
+            && (end += written, keys.Size = end - start - sizeof keys, SetFilePointer(file, start, NULL, FILE_BEGIN) == start)
             && Flushed(file, &keys, sizeof keys) && SetFilePointer(file, 0, NULL, FILE_END) == end
             && OpenJournalKey(KEY_SET_VALUE, &key)) {
             if (RegSetValueExA(key, JournalValue, 0, REG_SZ, (const BYTE *)Journal.Path, lstrlenA(Journal.Path) + 1)
@@ -204,11 +213,11 @@ static BYTE *ReadWhole(HANDLE file, DWORD *size)
 
 // The record after the one at `at` (the first after the mark and format
 // for 0); 0 at the journal's end, or where a record was cut off or its
-// texts do not end within it.
+// texts do not end within it and within JOURNAL_TEXT_ROOM characters each.
 static DWORD NextRecord(const BYTE *bytes, DWORD size, DWORD at)
 {
     const RECORDHEAD *head;
-    DWORD ends = 0, needed, unit;
+    DWORD needed, unit, length = 0;
 
     if (at == 0)
         return size < 2 * sizeof(DWORD) ? 0 : 2 * sizeof(DWORD);
@@ -218,10 +227,11 @@ static DWORD NextRecord(const BYTE *bytes, DWORD size, DWORD at)
     needed = head->Kind == RECORD_KEYS || head->Kind == RECORD_DONE ? 0
              : head->Kind == RECORD_MOVED || head->Kind == RECORD_MOVED_WIDE ? 2 : 1;
     unit = head->Kind == RECORD_MOVED_WIDE ? sizeof(WCHAR) : 1;
-    for (const BYTE *text = (const BYTE *)(head + 1), *end = text + head->Size; text + unit <= end; text += unit)
+    for (const BYTE *text = (const BYTE *)(head + 1), *end = text + head->Size;
+         needed && text + unit <= end && length < JOURNAL_TEXT_ROOM; text += unit, length++)
         if (text[0] == 0 && (unit == 1 || text[1] == 0))
-            ends++;
-    return ends >= needed ? at + sizeof *head + head->Size : 0;
+            needed--, length = (DWORD)-1;
+    return needed ? 0 : at + sizeof *head + head->Size;
 }
 
 // The second text of a record: after the first one's terminator.
@@ -236,7 +246,7 @@ static const void *SecondText(const void *first, int unit)
 // one before have been cut off.
 static int UndoRecord(const RECORDHEAD *head)
 {
-    char aside[JOURNAL_PATH_ROOM + sizeof AsideSuffix];
+    char aside[ASIDE_ROOM];
     const char *path = (const char *)(head + 1);
     const char *to = (const char *)SecondText(path, 1);
     const WCHAR *wideTo = (const WCHAR *)SecondText(path, sizeof(WCHAR));
@@ -286,31 +296,30 @@ static int Unwind(HANDLE file, BYTE *bytes, DWORD size)
     }
 }
 
-// Deletes what was set aside and removes the folders left; 0 when one of
-// them had to stay.
-static int Finish(const BYTE *bytes, DWORD size)
+// Deletes what was set aside and removes the folders left. A folder that
+// holds anything else stays: that was told when the run was done.
+static void Finish(const BYTE *bytes, DWORD size)
 {
-    char aside[JOURNAL_PATH_ROOM + sizeof AsideSuffix];
+    char aside[ASIDE_ROOM];
     DWORD at;
-    int removed = 1;
 
     for (at = NextRecord(bytes, size, 0); at && NextRecord(bytes, size, at); at = NextRecord(bytes, size, at)) {
         const RECORDHEAD *head = (const RECORDHEAD *)(bytes + at);
         const char *path = (const char *)(head + 1);
         if (head->Kind == RECORD_ASIDE)
             DiscardFile(AsideName(aside, path));
-        else if (head->Kind == RECORD_LEAVE && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
-            removed &= LeaveFolder(path);
+        else if (head->Kind == RECORD_LEAVE && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES
+                 && !LeaveFolder(path))
+            Journal.FolderStayed = 1;
     }
-    return removed;
 }
 
 // Settles the journal open in `file`: made final when the run was done,
 // else undone; then deletes it and, undone, the folder the run made. 0
-// when a folder to remove had to stay, or a change could not be undone.
+// when a change could not be undone: the journal stays.
 static int Settle(HANDLE file, const char *path, int done)
 {
-    char madeFolder[JOURNAL_PATH_ROOM] = "";
+    char madeFolder[JOURNAL_TEXT_ROOM] = "";
     DWORD size, at;
     BYTE *bytes = ReadWhole(file, &size);
     int settled = 1;
@@ -323,7 +332,10 @@ static int Settle(HANDLE file, const char *path, int done)
             else if (head->Kind == RECORD_FOLDER_MADE)
                 CopyText(madeFolder, (const char *)(head + 1));
         }
-        settled = done ? Finish(bytes, size) : Unwind(file, bytes, size);
+        if (done)
+            Finish(bytes, size);
+        else
+            settled = Unwind(file, bytes, size);
         GlobalFree(bytes);
     }
     CloseHandle(file);
@@ -340,7 +352,7 @@ static int Settle(HANDLE file, const char *path, int done)
 
 void RemoveMadeFolder(const char *folder)
 {
-    char parent[JOURNAL_PATH_ROOM];
+    char parent[JOURNAL_TEXT_ROOM];
 
     // No folder can be removed while it is a process's current folder.
     if (FolderOf(parent, folder, FOLDER_AND_BACKSLASH))
@@ -368,7 +380,9 @@ int CommitJournal(void)
     // From here on a cut-off run is finished, not undone.
     Flushed(file, &done, sizeof done);
     Journal.File = 0;
-    return Settle(file, Journal.Path, 1);
+    Journal.FolderStayed = 0;
+    Settle(file, Journal.Path, 1);
+    return !Journal.FolderStayed;
 }
 
 // A journal this program can settle: its mark and format, or one cut off

@@ -10,6 +10,9 @@
 // A journal's path: a folder of up to the install folder's 519 characters,
 // a backslash and its name.
 #define JOURNAL_PATH_ROOM (2 * MAX_PATH + 16)
+// The longest path a record holds, in ANSI or wide characters with its
+// terminator: one in the longest install folder (INSTALL_PATH_ROOM).
+#define JOURNAL_TEXT_ROOM (3 * MAX_PATH + 2)
 
 // Starts the journal in the install folder, with the registry keys the run
 // may change saved whole, and names it in the registry. `folderMade` says

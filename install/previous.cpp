@@ -12,6 +12,8 @@ static const char MoveFailed[] =
 // The old folder is read from the registry into MAX_PATH + 1 bytes; a path
 // inside it has room for a backslash and the longest name the platform allows.
 #define OLD_PATH_ROOM (MAX_PATH + 1 + 1 + MAX_PATH)
+static_assert(OLD_PATH_ROOM <= JOURNAL_TEXT_ROOM && INSTALL_PATH_ROOM <= JOURNAL_TEXT_ROOM,
+              "the journal takes every path a settings file moves by");
 
 static const char RemoveFailed[] =
     "Setup could not remove a previous version's folder, possibly because it is not empty! "
