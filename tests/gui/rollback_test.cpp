@@ -32,6 +32,8 @@ static const char ReadOnlyProductFile[] = "Readme.txt";
 static const DWORD UserWindowPosition[ARRAY_LENGTH(WindowPositionValues)] = { 212, 97 };
 // What a killed run ends with, told apart from any code of the setup's own.
 static const UINT KilledCode = 0x4B1D;
+// The kill table tries each change call up to this one, then every other one.
+static const int EveryKillUpTo = 8;
 // No run makes this many changes: a table that gets there has lost count.
 static const int MostChangeCalls = 400;
 
@@ -110,16 +112,39 @@ protected:
     // The machine after a run of the shipped setup that nothing disturbed.
     MachineSnapshot Uninterrupted(StartingState state)
     {
-        if (MakeState(state))
+        if (MakeState(state)) {
             EXPECT_EQ(RunPlain(Apps), 0) << StateNames[state];
+        }
         return Snapshot();
     }
 
-    // The number of change calls the last counted run made; -1 when it wrote none.
-    int ReadCount()
+    // The change calls the last counted run made, one line each with the
+    // sandbox folder written "~"; false when it wrote none.
+    bool ReadCalls(std::vector<std::string> &calls)
     {
+        calls.clear();
+        if (!FileExists(CountFile))
+            return false;
         std::string text = ReadBytes(CountFile);
-        return text.empty() ? -1 : std::stoi(text);
+        for (size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1) {
+            std::string line = text.substr(at, end - at);
+            for (size_t found; (found = line.find(Scratch)) != std::string::npos;)
+                line.replace(found, Scratch.size(), "~");
+            calls.push_back(line);
+        }
+        return true;
+    }
+    // The change calls of an undisturbed run of the setup's test build from the state made.
+    std::vector<std::string> CountCalls()
+    {
+        std::vector<std::string> calls;
+        DeleteFileA(CountFile.c_str());
+        SetEnvironmentVariableA(COUNT_TO_VARIABLE, CountFile.c_str());
+        WatchedRun counted = RunWatched(Command(Faulty), "", 30000);
+        SetEnvironmentVariableA(COUNT_TO_VARIABLE, NULL);
+        EXPECT_EQ(counted.ExitCode, 0);
+        EXPECT_TRUE(ReadCalls(calls)) << "the run wrote no list of its change calls";
+        return calls;
     }
     WatchedRun RunFailingAt(int n)
     {
@@ -233,10 +258,13 @@ TEST_F(Rollback, FailedRunsLeaveTheMachineAsItWas)
         for (; n <= MostChangeCalls; n++) {
             SCOPED_TRACE(std::string(StateNames[state]) + ", change call " + std::to_string(n) + " failed");
             WatchedRun run = RunFailingAt(n);
-            int count = ReadCount();
+            std::vector<std::string> calls;
             MachineSnapshot after = Snapshot();
-            ASSERT_GE(count, 0) << "the run wrote no count of its change calls (exit code " << run.ExitCode << ")";
+            ASSERT_TRUE(ReadCalls(calls)) << "the run wrote no list of its change calls (exit code " << run.ExitCode
+                                          << ")";
+            const int count = calls.size();
             EXPECT_EQ(run.Windows, std::vector<std::string>{});
+            const std::string row = std::to_string(n) + " " + (count < n ? "" : calls[n - 1]) + ": ";
             if (count < n) {
                 EXPECT_EQ(run.ExitCode, 0) << "a run with nothing failed";
                 std::string difference = SnapshotDifference(installed, after);
@@ -251,7 +279,7 @@ TEST_F(Rollback, FailedRunsLeaveTheMachineAsItWas)
                 for (const char *file : ShippedFiles)
                     EXPECT_TRUE(ReadBytes(Apps + "\\" + file) == ReadBytes(Plain + "\\" + file)) << file;
                 ExpectInstalledRegistry(Apps);
-                Rows[state].push_back(std::to_string(n) + ": completed all the same");
+                Rows[state].push_back(row + "completed all the same");
                 ASSERT_TRUE(MakeState(starting));
                 before = Snapshot();
                 continue;
@@ -261,7 +289,7 @@ TEST_F(Rollback, FailedRunsLeaveTheMachineAsItWas)
             EXPECT_LT(run.ExitCode, 0x10000);
             std::string difference = SnapshotDifference(before, after);
             EXPECT_TRUE(difference.empty()) << "exit code " << run.ExitCode << ", left changed:\n" << difference;
-            Rows[state].push_back(std::to_string(n) + ": exit " + std::to_string(run.ExitCode) + ", " + Gist(difference));
+            Rows[state].push_back(row + "exit " + std::to_string(run.ExitCode) + ", " + Gist(difference));
             if (!difference.empty()) {
                 ASSERT_TRUE(MakeState(starting));
                 before = Snapshot();
@@ -279,9 +307,17 @@ TEST_F(Rollback, KilledRunsAreFinishedByTheNextSetup)
     for (int state = 0; state < STARTING_STATES; state++) {
         const StartingState starting = (StartingState)state;
         const MachineSnapshot installed = Uninterrupted(starting);
+        ASSERT_TRUE(MakeState(starting));
+        const std::vector<std::string> calls = CountCalls();
+        // Every call at first, then every other one, and the last: each
+        // kill costs three runs.
+        const int count = calls.size();
+        auto next = [count](int n) { return n < EveryKillUpTo || n + 2 <= count ? n + (n < EveryKillUpTo ? 1 : 2)
+                                                                                : n < count ? count : count + 1; };
         int n = 1;
-        for (; n <= MostChangeCalls; n++) {
+        for (; n <= MostChangeCalls; n = next(n)) {
             SCOPED_TRACE(std::string(StateNames[state]) + ", killed before change call " + std::to_string(n));
+            const std::string row = std::to_string(n) + " " + (n <= (int)calls.size() ? calls[n - 1] : "") + ": ";
             ASSERT_TRUE(MakeState(starting));
             StoppedRun killed = RunKilledAt(n);
             if (!killed.Reached) {
@@ -294,7 +330,7 @@ TEST_F(Rollback, KilledRunsAreFinishedByTheNextSetup)
             EXPECT_EQ(exitCode, 0) << "the setup after the killed run";
             std::string difference = SnapshotDifference(installed, Snapshot());
             EXPECT_TRUE(difference.empty()) << "not as an uninterrupted installation:\n" << difference;
-            Rows[state].push_back(std::to_string(n) + ": next setup exit " + std::to_string(exitCode) + ", "
+            Rows[state].push_back(row + "next setup exit " + std::to_string(exitCode) + ", "
                                   + (difference.empty() ? "installed as uninterrupted" : Gist(difference)));
         }
         EXPECT_LE(n, MostChangeCalls) << StateNames[state] << ": no run got past its last change call";
@@ -311,16 +347,13 @@ TEST_F(Rollback, KilledRunsAreFinishedByTheUninstaller)
     for (int state = 0; state < STARTING_STATES; state++) {
         const StartingState starting = (StartingState)state;
         ASSERT_TRUE(MakeState(starting));
-        DeleteFileA(CountFile.c_str());
-        SetEnvironmentVariableA(COUNT_TO_VARIABLE, CountFile.c_str());
-        WatchedRun counted = RunWatched(Command(Faulty), "", 30000);
-        SetEnvironmentVariableA(COUNT_TO_VARIABLE, NULL);
-        ASSERT_EQ(counted.ExitCode, 0) << StateNames[state];
-        const int calls = ReadCount();
-        ASSERT_GT(calls, 3) << StateNames[state];
-        for (int n : { 1, calls / 2, calls - 1, calls }) {
+        const std::vector<std::string> calls = CountCalls();
+        const int count = calls.size();
+        ASSERT_GT(count, 3) << StateNames[state];
+        for (int n : { 1, count / 2, count - 1, count }) {
             SCOPED_TRACE(std::string(StateNames[state]) + ", killed before change call " + std::to_string(n) + " of "
-                         + std::to_string(calls));
+                         + std::to_string(count) + ", " + calls[n - 1]);
+            const std::string row = std::to_string(n) + " " + calls[n - 1] + ": ";
             ASSERT_TRUE(MakeState(starting));
             StoppedRun killed = RunKilledAt(n);
             ASSERT_TRUE(killed.Reached);
@@ -333,7 +366,7 @@ TEST_F(Rollback, KilledRunsAreFinishedByTheUninstaller)
             if (!command.empty() && FileExists(command))
                 uninstaller = command;
             if (!FileExists(uninstaller)) {
-                Rows[state].push_back(std::to_string(n) + ": skipped, no uninstaller to run");
+                Rows[state].push_back(row + "skipped, no uninstaller to run");
                 continue;
             }
             int failures = Failures();
@@ -347,8 +380,7 @@ TEST_F(Rollback, KilledRunsAreFinishedByTheUninstaller)
             for (int csidl : { CSIDL_COMMON_STARTMENU, CSIDL_STARTMENU })
                 EXPECT_FALSE(FileExists(ShortcutPath(csidl))) << ShortcutPath(csidl);
             ExpectOnlyUserFiles(starting);
-            Rows[state].push_back(std::to_string(n) + " of " + std::to_string(calls) + ": "
-                                  + uninstaller.substr(Scratch.size() + 1) + " exit " + std::to_string(exitCode)
+            Rows[state].push_back(row + uninstaller.substr(Scratch.size() + 1) + " exit " + std::to_string(exitCode)
                                   + (Failures() > failures ? ", not all removed" : ", removed"));
         }
     }

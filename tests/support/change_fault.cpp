@@ -6,6 +6,15 @@
 static LONG Made, FailAt, StopAt;
 static HANDLE Stopped;
 static char CountFile[MAX_PATH];
+// One line per change call made, "<call> <what it names>", kept for the count file.
+static char Trace[65536];
+static int Traced;
+
+static void TraceText(const char *text)
+{
+    while (text && *text && Traced < (int)sizeof Trace - 2)
+        Trace[Traced++] = *text++;
+}
 
 // The real calls, by the slot of the table below that swapped them.
 enum SwappedCall {
@@ -19,9 +28,18 @@ static void *RealMoveFileW, *RealRegSetValueExW;
 
 // Counts a change call about to be made; true when it is the one to fail,
 // with the last error set as the platform sets it for a denied change.
-static bool Fails(void)
+static bool Fails(const char *call, const char *names, const char *alsoNames = NULL)
 {
     LONG number = InterlockedIncrement(&Made);
+    TraceText(call);
+    TraceText(" ");
+    TraceText(names ? names : "(default)");
+    if (alsoNames) {
+        TraceText(" -> ");
+        TraceText(alsoNames);
+    }
+    if (Traced < (int)sizeof Trace)
+        Trace[Traced++] = '\n';
     if (number == StopAt && Stopped) {
         // Held here until the test kills the run; never set, so a test
         // that died lets the run go on after a minute.
@@ -38,7 +56,7 @@ static bool Fails(void)
 
 static BOOL WINAPI CreateDirectoryCounted(LPCSTR path, LPSECURITY_ATTRIBUTES security)
 {
-    if (Fails())
+    if (Fails("CreateDirectoryA", path))
         return FALSE;
     return REAL(SWAP_CREATE_DIRECTORY, BOOL(WINAPI *)(LPCSTR, LPSECURITY_ATTRIBUTES))(path, security);
 }
@@ -48,7 +66,7 @@ static HANDLE WINAPI CreateFileCounted(LPCSTR path, DWORD access, DWORD share, L
 {
     bool changes = disposition == CREATE_ALWAYS || disposition == CREATE_NEW || disposition == OPEN_ALWAYS
                    || (access & GENERIC_WRITE);
-    if (changes && Fails())
+    if (changes && Fails("CreateFileA", path))
         return INVALID_HANDLE_VALUE;
     return REAL(SWAP_CREATE_FILE, HANDLE(WINAPI *)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE))(
         path, access, share, security, disposition, flags, model);
@@ -56,14 +74,22 @@ static HANDLE WINAPI CreateFileCounted(LPCSTR path, DWORD access, DWORD share, L
 
 static BOOL WINAPI MoveFileCounted(LPCSTR from, LPCSTR to)
 {
-    if (Fails())
+    if (Fails("MoveFileA", from, to))
         return FALSE;
     return REAL(SWAP_MOVE_FILE, BOOL(WINAPI *)(LPCSTR, LPCSTR))(from, to);
 }
 
+static const char *AnsiOf(LPCWSTR text, char *ansi, int size)
+{
+    if (!text || !WideCharToMultiByte(CP_ACP, 0, text, -1, ansi, size, NULL, NULL))
+        return NULL;
+    return ansi;
+}
+
 static BOOL WINAPI MoveFileWideCounted(LPCWSTR from, LPCWSTR to)
 {
-    if (Fails())
+    char ansiFrom[MAX_PATH * 2], ansiTo[MAX_PATH * 2];
+    if (Fails("MoveFileW", AnsiOf(from, ansiFrom, sizeof ansiFrom), AnsiOf(to, ansiTo, sizeof ansiTo)))
         return FALSE;
     return ((BOOL(WINAPI *)(LPCWSTR, LPCWSTR))RealMoveFileW)(from, to);
 }
@@ -71,7 +97,7 @@ static BOOL WINAPI MoveFileWideCounted(LPCWSTR from, LPCWSTR to)
 static LONG WINAPI RegCreateKeyCounted(HKEY parent, LPCSTR name, DWORD reserved, LPSTR kind, DWORD options,
                                        REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY key, LPDWORD disposition)
 {
-    if (Fails())
+    if (Fails("RegCreateKeyExA", name))
         return ERROR_ACCESS_DENIED;
     return REAL(SWAP_REG_CREATE_KEY, LONG(WINAPI *)(HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES,
                                                     PHKEY, LPDWORD))(parent, name, reserved, kind, options, access,
@@ -80,7 +106,7 @@ static LONG WINAPI RegCreateKeyCounted(HKEY parent, LPCSTR name, DWORD reserved,
 
 static LONG WINAPI RegSetValueCounted(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data, DWORD size)
 {
-    if (Fails())
+    if (Fails("RegSetValueExA", name))
         return ERROR_ACCESS_DENIED;
     return REAL(SWAP_REG_SET_VALUE, LONG(WINAPI *)(HKEY, LPCSTR, DWORD, DWORD, const BYTE *, DWORD))(
         key, name, reserved, type, data, size);
@@ -89,7 +115,8 @@ static LONG WINAPI RegSetValueCounted(HKEY key, LPCSTR name, DWORD reserved, DWO
 static LONG WINAPI RegSetValueWideCounted(HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const BYTE *data,
                                           DWORD size)
 {
-    if (Fails())
+    char ansi[256];
+    if (Fails("RegSetValueExW", AnsiOf(name, ansi, sizeof ansi)))
         return ERROR_ACCESS_DENIED;
     return ((LONG(WINAPI *)(HKEY, LPCWSTR, DWORD, DWORD, const BYTE *, DWORD))RealRegSetValueExW)(
         key, name, reserved, type, data, size);
@@ -97,14 +124,14 @@ static LONG WINAPI RegSetValueWideCounted(HKEY key, LPCWSTR name, DWORD reserved
 
 static LONG WINAPI RegDeleteKeyCounted(HKEY parent, LPCSTR name)
 {
-    if (Fails())
+    if (Fails("RegDeleteKeyA", name))
         return ERROR_ACCESS_DENIED;
     return REAL(SWAP_REG_DELETE_KEY, LONG(WINAPI *)(HKEY, LPCSTR))(parent, name);
 }
 
 static LONG WINAPI RegDeleteValueCounted(HKEY key, LPCSTR name)
 {
-    if (Fails())
+    if (Fails("RegDeleteValueA", name))
         return ERROR_ACCESS_DENIED;
     return REAL(SWAP_REG_DELETE_VALUE, LONG(WINAPI *)(HKEY, LPCSTR))(key, name);
 }
@@ -112,7 +139,7 @@ static LONG WINAPI RegDeleteValueCounted(HKEY key, LPCSTR name)
 static HRESULT WINAPI CoCreateInstanceCounted(REFCLSID type, LPUNKNOWN outer, DWORD context, REFIID wanted,
                                               LPVOID *object)
 {
-    if (Fails()) {
+    if (Fails("CoCreateInstance", "shell link")) {
         *object = NULL;
         return E_ACCESSDENIED;
     }
@@ -120,21 +147,16 @@ static HRESULT WINAPI CoCreateInstanceCounted(REFCLSID type, LPUNKNOWN outer, DW
         type, outer, context, wanted, object);
 }
 
-// The count, written by the real calls: the swapped CreateFileA would count itself.
+// The trace, written by the real calls: the swapped CreateFileA would count itself.
 static void WINAPI ExitCounted(UINT code)
 {
     if (CountFile[0]) {
-        char digits[16], *at = digits + sizeof digits;
-        LONG number = Made;
-        do
-            *--at = (char)('0' + number % 10);
-        while ((number /= 10) != 0);
         HANDLE file = REAL(SWAP_CREATE_FILE, HANDLE(WINAPI *)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD,
                                                               DWORD, HANDLE))(CountFile, GENERIC_WRITE, 0, NULL,
                                                                               CREATE_ALWAYS, 0, NULL);
         DWORD written;
         if (file != INVALID_HANDLE_VALUE) {
-            WriteFile(file, at, (DWORD)(digits + sizeof digits - at), &written, NULL);
+            WriteFile(file, Trace, Traced, &written, NULL);
             CloseHandle(file);
         }
     }

@@ -1,7 +1,7 @@
 // A run of the setup's test build (tests/faultsetup) whose calls that change
 // the machine are counted, one count for all in the order made, so that a
 // test can fail the N-th of them, or stop the run just before it and kill
-// it there, and learn afterwards how many the run made.
+// it there, and learn afterwards which the run made.
 #ifndef TESTS_CHANGE_FAULT_H
 #define TESTS_CHANGE_FAULT_H
 
@@ -12,7 +12,8 @@
 // waits, a minute at most, to be killed; then it makes the call and goes on.
 #define STOP_AT_VARIABLE "BRINDLECAST_TEST_STOP_AT"
 #define STOPPED_VARIABLE "BRINDLECAST_TEST_STOPPED"
-// A file that gets the number of change calls made, in decimal, when the run ends.
+// A file that gets one line per change call made, in order, when the run
+// ends: the call's name and the path, key or value it names.
 #define COUNT_TO_VARIABLE "BRINDLECAST_TEST_COUNT_TO"
 
 // Change calls: CreateDirectoryA; CreateFileA that creates or may create a
