@@ -37,6 +37,11 @@ static const int EveryKillUpTo = 8;
 // No run makes this many changes: a table that gets there has lost count.
 static const int MostChangeCalls = 400;
 
+static int Failures()
+{
+    return ::testing::UnitTest::GetInstance()->current_test_info()->result()->total_part_count();
+}
+
 struct StoppedRun {
     bool Reached;   // stopped before the change call asked for, and killed there
     int ExitCode;
@@ -229,11 +234,6 @@ protected:
     }
 };
 
-static int Failures()
-{
-    return ::testing::UnitTest::GetInstance()->current_test_info()->result()->total_part_count();
-}
-
 // The first line of a difference, and how many more there are.
 static std::string Gist(const std::string &difference)
 {
@@ -242,6 +242,38 @@ static std::string Gist(const std::string &difference)
     size_t end = difference.find('\n');
     size_t more = std::count(difference.begin(), difference.end(), '\n') - 1;
     return difference.substr(0, end) + (more ? " (and " + std::to_string(more) + " more)" : "");
+}
+
+// The knobs themselves, from a clean machine: the list of an undisturbed
+// run holds the changes every installation makes; the first change failed
+// ends the run with a message; a run stopped before a change has made the
+// ones before it and not that one.
+TEST_F(Rollback, KnobsFailStopAndListTheChangeCalls)
+{
+    ASSERT_TRUE(MakeState(NO_EARLIER));
+    std::vector<std::string> calls = CountCalls();
+    std::vector<std::string> expected = { "CreateDirectoryA ~\\Brindle Apps", "RegSetValueExA UninstallString",
+                                          "CoCreateInstance shell link" };
+    for (const char *file : ShippedFiles)
+        expected.push_back(std::string("CreateFileA ~\\Brindle Apps\\") + file);
+    for (const std::string &call : expected)
+        EXPECT_NE(std::find(calls.begin(), calls.end(), call), calls.end()) << call;
+    auto licence = std::find(calls.begin(), calls.end(), "CreateFileA ~\\Brindle Apps\\License.txt");
+    ASSERT_NE(licence, calls.end());
+
+    ASSERT_TRUE(MakeState(NO_EARLIER));
+    WatchedRun failed = RunFailingAt(1);
+    EXPECT_GT(failed.ExitCode, 0);
+    EXPECT_LT(failed.ExitCode, 0x10000);
+    std::vector<std::string> failedCalls;
+    EXPECT_TRUE(ReadCalls(failedCalls));
+    EXPECT_FALSE(failedCalls.empty());
+
+    ASSERT_TRUE(MakeState(NO_EARLIER));
+    StoppedRun stopped = RunKilledAt(licence - calls.begin() + 1);
+    EXPECT_TRUE(stopped.Reached);
+    EXPECT_TRUE(DirExists(Apps));
+    EXPECT_FALSE(FileExists(Apps + "\\License.txt"));
 }
 
 // Each change call in turn fails: the run ends with its message number,
@@ -276,10 +308,12 @@ TEST_F(Rollback, FailedRunsLeaveTheMachineAsItWas)
             }
             if (run.ExitCode == 0) {
                 // A change the setup can do without: done is done.
+                int failures = Failures();
                 for (const char *file : ShippedFiles)
                     EXPECT_TRUE(ReadBytes(Apps + "\\" + file) == ReadBytes(Plain + "\\" + file)) << file;
                 ExpectInstalledRegistry(Apps);
-                Rows[state].push_back(row + "completed all the same");
+                Rows[state].push_back(row + (Failures() > failures ? "exit 0, but not installed whole"
+                                                                   : "completed all the same"));
                 ASSERT_TRUE(MakeState(starting));
                 before = Snapshot();
                 continue;
