@@ -384,7 +384,17 @@ TEST_F(Rollback, KilledRunsAreFinishedByTheUninstaller)
         const std::vector<std::string> calls = CountCalls();
         const int count = calls.size();
         ASSERT_GT(count, 3) << StateNames[state];
-        for (int n : { 1, count / 2, count - 1, count }) {
+        // Half-way: the program file being copied, two files in, the
+        // earlier files already set aside; late: the first change after
+        // the last registry value; and the last change of all.
+        int copying = count / 2, registered = count;
+        for (int at = 0; at < count; at++) {
+            if (calls[at] == "CreateFileA ~\\Brindle Apps\\" + std::string(ProgramFile))
+                copying = at + 1;
+            if (calls[at].rfind("RegSetValueEx", 0) == 0 && at + 1 < count)
+                registered = at + 2;
+        }
+        for (int n : { 1, copying, registered, count }) {
             SCOPED_TRACE(std::string(StateNames[state]) + ", killed before change call " + std::to_string(n) + " of "
                          + std::to_string(count) + ", " + calls[n - 1]);
             const std::string row = std::to_string(n) + " " + calls[n - 1] + ": ";
