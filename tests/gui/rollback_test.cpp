@@ -384,17 +384,21 @@ TEST_F(Rollback, KilledRunsAreFinishedByTheUninstaller)
         const std::vector<std::string> calls = CountCalls();
         const int count = calls.size();
         ASSERT_GT(count, 3) << StateNames[state];
-        // Half-way: the program file being copied, two files in, the
-        // earlier files already set aside; late: the first change after
-        // the last registry value; and the last change of all.
-        int copying = count / 2, registered = count;
+        // Half-way: before the last file is copied, the uninstaller among
+        // those before it and the earlier files set aside; late: the first
+        // change after the last registry value; and the last change of all.
+        const std::string lastCopy =
+            "CreateFileA ~\\Brindle Apps\\" + std::string(ShippedFiles[ARRAY_LENGTH(ShippedFiles) - 1]);
+        int copying = count / 2, registered = count - 1;
         for (int at = 0; at < count; at++) {
-            if (calls[at] == "CreateFileA ~\\Brindle Apps\\" + std::string(ProgramFile))
+            if (calls[at] == lastCopy)
                 copying = at + 1;
             if (calls[at].rfind("RegSetValueEx", 0) == 0 && at + 1 < count)
                 registered = at + 2;
         }
-        for (int n : { 1, copying, registered, count }) {
+        std::vector<int> kills = { 1, copying, registered, count };
+        kills.erase(std::unique(kills.begin(), kills.end()), kills.end());
+        for (int n : kills) {
             SCOPED_TRACE(std::string(StateNames[state]) + ", killed before change call " + std::to_string(n) + " of "
                          + std::to_string(count) + ", " + calls[n - 1]);
             const std::string row = std::to_string(n) + " " + calls[n - 1] + ": ";

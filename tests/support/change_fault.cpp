@@ -23,7 +23,7 @@ enum SwappedCall {
     SWAPPED_CALLS
 };
 static void *Real[SWAPPED_CALLS];
-static void *RealMoveFileW, *RealRegSetValueExW;
+static void *RealMoveFileW, *RealMoveFileExA, *RealRegSetValueExW;
 #define REAL(call, type) ((type)Real[call])
 
 // Counts a change call about to be made; true when it is the one to fail,
@@ -92,6 +92,13 @@ static BOOL WINAPI MoveFileWideCounted(LPCWSTR from, LPCWSTR to)
     if (Fails("MoveFileW", AnsiOf(from, ansiFrom, sizeof ansiFrom), AnsiOf(to, ansiTo, sizeof ansiTo)))
         return FALSE;
     return ((BOOL(WINAPI *)(LPCWSTR, LPCWSTR))RealMoveFileW)(from, to);
+}
+
+static BOOL WINAPI MoveFileLaterCounted(LPCSTR from, LPCSTR to, DWORD flags)
+{
+    if (Fails("MoveFileExA", from, to))
+        return FALSE;
+    return ((BOOL(WINAPI *)(LPCSTR, LPCSTR, DWORD))RealMoveFileExA)(from, to, flags);
 }
 
 static LONG WINAPI RegCreateKeyCounted(HKEY parent, LPCSTR name, DWORD reserved, LPSTR kind, DWORD options,
@@ -173,6 +180,10 @@ static FARPROC WINAPI LookUpCounted(HMODULE module, LPCSTR name)
     if (lstrcmpA(name, "MoveFileW") == 0) {
         RealMoveFileW = (void *)found;
         return (FARPROC)(void *)MoveFileWideCounted;
+    }
+    if (lstrcmpA(name, "MoveFileExA") == 0) {
+        RealMoveFileExA = (void *)found;
+        return (FARPROC)(void *)MoveFileLaterCounted;
     }
     if (lstrcmpA(name, "RegSetValueExW") == 0) {
         RealRegSetValueExW = (void *)found;

@@ -17,8 +17,8 @@
 #define COUNT_TO_VARIABLE "BRINDLECAST_TEST_COUNT_TO"
 
 // Change calls: CreateDirectoryA; CreateFileA that creates or may create a
-// file or opens one for writing; MoveFileA; MoveFileW and RegSetValueExW as
-// bound at run time; RegCreateKeyExA, RegSetValueExA, RegDeleteKeyA,
+// file or opens one for writing; MoveFileA; MoveFileW, MoveFileExA and
+// RegSetValueExW as bound at run time; RegCreateKeyExA, RegSetValueExA, RegDeleteKeyA,
 // RegDeleteValueA; CoCreateInstance (the shortcut). Deleting files and
 // folders, setting attributes and writing to an open file are not counted:
 // the clean-up after a finished installation uses them.
