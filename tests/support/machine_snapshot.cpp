@@ -118,7 +118,7 @@ static void TakeFolder(MachineSnapshot &snapshot, const std::string &folder)
 
 static std::string RootName(HKEY root)
 {
-    return root == HKEY_LOCAL_MACHINE ? "HKLM" : root == HKEY_CURRENT_USER ? "HKCU" : "HKEY " + Hex((DWORD)(ULONG_PTR)root);
+    return root == HKEY_LOCAL_MACHINE ? "HKLM" : "HKCU";
 }
 
 static std::string ValueText(DWORD type, const std::string &data)
@@ -143,13 +143,9 @@ static std::string ValueText(DWORD type, const std::string &data)
     return text;
 }
 
-static void TakeKey(MachineSnapshot &snapshot, HKEY root, const std::string &path)
+// Outside TakeKey: its buffers would otherwise stay on the stack at every depth.
+static void TakeValues(MachineSnapshot &snapshot, HKEY key, const std::string &name)
 {
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return;
-    std::string name = RootName(root) + "\\" + path;
-    snapshot.Items["key " + name] = "there";
     for (DWORD index = 0;; index++) {
         char valueName[16384];
         BYTE data[65536];
@@ -159,6 +155,16 @@ static void TakeKey(MachineSnapshot &snapshot, HKEY root, const std::string &pat
         snapshot.Items["value " + name + " : " + (nameLength ? valueName : "(default)")] =
             ValueText(type, std::string((const char *)data, size));
     }
+}
+
+static void TakeKey(MachineSnapshot &snapshot, HKEY root, const std::string &path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    std::string name = RootName(root) + "\\" + path;
+    snapshot.Items["key " + name] = "there";
+    TakeValues(snapshot, key, name);
     std::vector<std::string> subkeys;
     for (DWORD index = 0;; index++) {
         char subkey[256];
