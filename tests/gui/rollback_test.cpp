@@ -37,6 +37,7 @@ static const int EveryKillUpTo = 8;
 // No run makes this many changes: a table that gets there has lost count.
 static const int MostChangeCalls = 400;
 
+// The failures this test has recorded so far: a row's own are those after it began.
 static int Failures()
 {
     return ::testing::UnitTest::GetInstance()->current_test_info()->result()->total_part_count();
