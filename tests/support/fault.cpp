@@ -27,6 +27,11 @@ static void **FindImportSlot(const char *dll, const char *function)
     return NULL;
 }
 
+bool IsImported(const char *dll, const char *function)
+{
+    return FindImportSlot(dll, function) != NULL;
+}
+
 static void WriteSlot(void **slot, void *value)
 {
     DWORD protection;

@@ -17,6 +17,9 @@ struct ImportSwap {
     void *Original;   // the real call, for stand-ins that fail only some calls
     void **Slot;
 };
+// Whether this program imports the call at all, for stand-ins of calls that
+// only some versions of the program make.
+bool IsImported(const char *dll, const char *function);
 
 // The five calls of movable memory blocks, swapped together for stand-ins
 // while a MemorySwap lives: the one way the memory watches (BlockWatch,
