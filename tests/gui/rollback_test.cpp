@@ -9,6 +9,7 @@
 #include "support/change_fault.h"
 #include "support/machine_snapshot.h"
 #include "common/product.h"
+#include "resources/resource.h"
 #include <algorithm>
 #include <iostream>
 #include <shlobj.h>
@@ -308,13 +309,33 @@ TEST_F(Rollback, FailedRunsLeaveTheMachineAsItWas)
                 break;
             }
             if (run.ExitCode == 0) {
-                // A change the setup can do without: done is done.
-                int failures = Failures();
-                for (const char *file : ShippedFiles)
-                    EXPECT_TRUE(ReadBytes(Apps + "\\" + file) == ReadBytes(Plain + "\\" + file)) << file;
-                ExpectInstalledRegistry(Apps);
-                Rows[state].push_back(row + (Failures() > failures ? "exit 0, but not installed whole"
-                                                                   : "completed all the same"));
+                // A change the setup can do without: done is done. Only a
+                // value the entries work without (the list of programs'
+                // extras, the window position, the association's texts)
+                // may be missing, or the journal's name linger; or a file of
+                // the earlier installation that could not be moved or set
+                // aside stays in its folder, which stays, as the setup's
+                // boxes tell ("Setup will continue").
+                const std::string difference = SnapshotDifference(installed, after);
+                const std::string &call = calls[n - 1];
+                const std::string value = " : " + call.substr(call.find(' ') + 1) + ":";
+                const bool valueCall = call.rfind("RegSetValueExA ", 0) == 0 || call.rfind("RegDeleteValueA ", 0) == 0;
+                const bool earlierMove = call.rfind("MoveFile", 0) == 0 && call.find(" ~\\Old Place\\") != std::string::npos;
+                bool allowed = valueCall || earlierMove;
+                for (size_t at = 0, end; (end = difference.find('\n', at)) != std::string::npos; at = end + 1) {
+                    const std::string line = difference.substr(at, end - at);
+                    bool userFile = false;
+                    for (const auto &file : UserFiles)
+                        userFile = userFile || line.find(std::string("\\") + file.Name + ":") != std::string::npos;
+                    allowed = allowed
+                              && (valueCall ? line.compare(2, 6, "value ") == 0 && line.find(value) != std::string::npos
+                                            : line.find(Old) != std::string::npos || userFile);
+                }
+                EXPECT_TRUE(difference.empty() || allowed) << "not as an uninterrupted installation:\n" << difference;
+                Rows[state].push_back(row + (difference.empty() ? "completed all the same"
+                                             : !allowed         ? "exit 0, but " + Gist(difference)
+                                             : valueCall        ? "completed without that value"
+                                                                : "completed, that file left in the earlier folder"));
                 ASSERT_TRUE(MakeState(starting));
                 before = Snapshot();
                 continue;
@@ -375,7 +396,9 @@ TEST_F(Rollback, KilledRunsAreFinishedByTheNextSetup)
 
 // The run killed early, half-way (the earlier files set aside) and late
 // (the registry written); the uninstaller then finishes what it left and
-// removes the product, keeping the user's files.
+// removes the product, keeping the user's files. An uninstaller that the
+// killed run made removes what that run left, itself included; an earlier
+// installation of another folder, back whole, stays for its own.
 TEST_F(Rollback, KilledRunsAreFinishedByTheUninstaller)
 {
     RestartListsKept restart;
@@ -404,6 +427,9 @@ TEST_F(Rollback, KilledRunsAreFinishedByTheUninstaller)
                          + std::to_string(count) + ", " + calls[n - 1]);
             const std::string row = std::to_string(n) + " " + calls[n - 1] + ": ";
             ASSERT_TRUE(MakeState(starting));
+            const MachineSnapshot startingSnapshot = Snapshot();
+            // Past the journal's last record the run is done, only made final.
+            const bool done = calls[n - 1] == std::string("RegDeleteValueA ") + JournalValue;
             StoppedRun killed = RunKilledAt(n);
             ASSERT_TRUE(killed.Reached);
             // The uninstaller that the registry names, else the one in the install folder.
@@ -424,14 +450,96 @@ TEST_F(Rollback, KilledRunsAreFinishedByTheUninstaller)
             EXPECT_TRUE(WaitForTempCopies()) << "the temporary copy did not end";
             RemoveTempCopies();
             EXPECT_EQ(exitCode, 0) << uninstaller;
-            for (const ProductRegistryKey &key : ProductRegistryKeys())
-                EXPECT_FALSE(KeyExists(key.Root, key.Path)) << key.Path;
-            for (int csidl : { CSIDL_COMMON_STARTMENU, CSIDL_STARTMENU })
-                EXPECT_FALSE(FileExists(ShortcutPath(csidl))) << ShortcutPath(csidl);
-            ExpectOnlyUserFiles(starting);
+            const bool earlierBack = starting == EARLIER_OTHER_FOLDER && !done && uninstaller.rfind(Old + "\\", 0) != 0;
+            if (earlierBack) {
+                std::string difference = SnapshotDifference(startingSnapshot, Snapshot());
+                EXPECT_TRUE(difference.empty()) << "the earlier installation is not back as it was:\n" << difference;
+            } else {
+                for (const ProductRegistryKey &key : ProductRegistryKeys())
+                    EXPECT_FALSE(KeyExists(key.Root, key.Path)) << key.Path;
+                for (int csidl : { CSIDL_COMMON_STARTMENU, CSIDL_STARTMENU })
+                    EXPECT_FALSE(FileExists(ShortcutPath(csidl))) << ShortcutPath(csidl);
+                ExpectOnlyUserFiles(starting);
+            }
             Rows[state].push_back(row + uninstaller.substr(Scratch.size() + 1) + " exit " + std::to_string(exitCode)
-                                  + (Failures() > failures ? ", not all removed" : ", removed"));
+                                  + (Failures() > failures ? ", not as expected"
+                                     : earlierBack         ? ", the earlier installation back as it was"
+                                                           : ", removed"));
         }
     }
     PrintTable("Killed early, half-way and late, then the uninstaller run:");
+}
+
+// A run killed before its last registry value, and the next setup, which
+// undoes it, killed in its turn at each change it makes while undoing: the
+// setup after that goes on where the undo stopped and installs as an
+// uninterrupted run does. A journal whose last record a power cut tore (the
+// change it was written for never made) is undone as far as it goes.
+TEST_F(Rollback, SettlingCutOffGoesOnWhereItStopped)
+{
+    const StartingState starting = EARLIER_OTHER_FOLDER;
+    const MachineSnapshot installed = Uninterrupted(starting);
+    ASSERT_TRUE(MakeState(starting));
+    const std::vector<std::string> calls = CountCalls();
+    const std::string journalCall = "CreateFileA ~\\Brindle Apps\\" + std::string(JournalFile);
+    const std::string lastCopy =
+        "CreateFileA ~\\Brindle Apps\\" + std::string(ShippedFiles[ARRAY_LENGTH(ShippedFiles) - 1]);
+    int late = 0, copying = 0;
+    for (int at = 0; at < (int)calls.size(); at++) {
+        if (calls[at].rfind("RegSetValueExA ", 0) == 0)
+            late = at + 1;
+        if (calls[at] == lastCopy)
+            copying = at + 1;
+    }
+    ASSERT_GT(late, 0);
+    ASSERT_GT(copying, 0);
+
+    // The settling run's changes: after it opens the journal left, up to
+    // the one it begins for itself.
+    ASSERT_TRUE(MakeState(starting));
+    ASSERT_TRUE(RunKilledAt(late).Reached);
+    const std::vector<std::string> settling = CountCalls();
+    auto opened = std::find(settling.begin(), settling.end(), journalCall);
+    ASSERT_NE(opened, settling.end());
+    auto begun = std::find(opened + 1, settling.end(), journalCall);
+    ASSERT_NE(begun, settling.end());
+    const int first = opened - settling.begin() + 2, last = begun - settling.begin();
+    ASSERT_LT(first, last) << "the settling run undid nothing";
+    for (int m = first; m <= last; m += 3) {
+        SCOPED_TRACE("the undo killed before its change call " + std::to_string(m) + ", " + settling[m - 1]);
+        ASSERT_TRUE(MakeState(starting));
+        ASSERT_TRUE(RunKilledAt(late).Reached);
+        ASSERT_TRUE(RunKilledAt(m).Reached);
+        EXPECT_EQ(RunPlain(Apps), 0);
+        std::string difference = SnapshotDifference(installed, Snapshot());
+        EXPECT_TRUE(difference.empty()) << "not as an uninterrupted installation:\n" << difference;
+    }
+
+    SCOPED_TRACE("the last record torn");
+    ASSERT_TRUE(MakeState(starting));
+    ASSERT_TRUE(RunKilledAt(copying).Reached);
+    const std::string journal = Apps + "\\" + JournalFile, records = ReadBytes(journal);
+    ASSERT_GT(records.size(), 2u);
+    DWORD attributes = GetFileAttributesA(journal.c_str());
+    SetFileAttributesA(journal.c_str(), FILE_ATTRIBUTE_NORMAL);
+    WriteBytes(journal, records.substr(0, records.size() - 2));
+    SetFileAttributesA(journal.c_str(), attributes);
+    EXPECT_EQ(RunPlain(Apps), 0);
+    std::string difference = SnapshotDifference(installed, Snapshot());
+    EXPECT_TRUE(difference.empty()) << "not as an uninterrupted installation:\n" << difference;
+}
+
+// A journal of another format, a later program's, named in the registry
+// and in the folder chosen: left as it is, and the folder refused.
+TEST_F(Rollback, AnotherProgramsJournalIsLeftAlone)
+{
+    ASSERT_TRUE(MakeState(NO_EARLIER));
+    ASSERT_TRUE(CreateDirectoryA(Apps.c_str(), NULL));
+    const std::string journal = Apps + "\\" + JournalFile;
+    WriteBytes(journal, "a journal of a later setup, in a format of its own");
+    SetRegString(HKEY_LOCAL_MACHINE, CurrentVersionKey, JournalValue, journal);
+    const MachineSnapshot before = Snapshot();
+    EXPECT_EQ(RunPlain(Apps), (int)IDS_NO_ACCESS_DIR);
+    std::string difference = SnapshotDifference(before, Snapshot());
+    EXPECT_TRUE(difference.empty()) << difference;
 }

@@ -1,6 +1,7 @@
 // Folders, the product's registry keys and the Start Menus, taken down one line per item.
 #include "machine_snapshot.h"
 #include "installation.h"
+#include "sandbox.h"
 #include "common/product.h"
 #include "common/sha256.h"
 #include <shlobj.h>
@@ -217,6 +218,10 @@ MachineSnapshot TakeSnapshot(const std::vector<std::string> &folders)
     if (listed)
         RegCloseKey(key);
     snapshot.Items["key HKLM\\" + uninstall] = listed ? "there" : "none";
+    // The name of a run's journal, which goes with the run.
+    RegValue journal = ReadRegValue(HKEY_LOCAL_MACHINE, CurrentVersionPath(), JournalValue);
+    snapshot.Items["value HKLM\\" + CurrentVersionPath() + " : " + JournalValue] =
+        journal.Found ? journal.Data : "none";
     for (int csidl : { CSIDL_COMMON_STARTMENU, CSIDL_STARTMENU }) {
         std::string menu = StartMenuFolder(csidl);
         snapshot.Items["folder " + menu] = "Start Menu " + std::to_string(csidl);

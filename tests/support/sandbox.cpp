@@ -1,6 +1,7 @@
 // Scratch folders and registry keys for tests, and cleanup of what the setup writes.
 #include "sandbox.h"
 #include "installation.h"
+#include "common/product.h"
 #include <shlobj.h>
 #include <algorithm>
 
@@ -308,6 +309,15 @@ RegValue ReadRegValue(HKEY root, const std::string &subkey, const char *value)
     return result;
 }
 
+void DeleteRegValue(HKEY root, const std::string &subkey, const char *value)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return;
+    RegDeleteValueA(key, value);
+    RegCloseKey(key);
+}
+
 void ResetMachine()
 {
     DeleteKeyTree(HKEY_LOCAL_MACHINE, MakerKey);
@@ -317,6 +327,7 @@ void ResetMachine()
     DeleteKeyTree(HKEY_CLASSES_ROOT, ".tsl");
     DeleteKeyTree(HKEY_CLASSES_ROOT, FileTypeKey);
     DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Setup.exe");
+    DeleteRegValue(HKEY_LOCAL_MACHINE, CurrentVersionKey, JournalValue);
     DeleteFileA(ShortcutPath(CSIDL_STARTMENU).c_str());
     DeleteFileA(ShortcutPath(CSIDL_COMMON_STARTMENU).c_str());
 }

@@ -67,6 +67,7 @@ void DeleteKeyTree(HKEY root, const std::string &subkey);
 bool KeyExists(HKEY root, const std::string &subkey);
 void SetRegString(HKEY root, const std::string &subkey, const char *value, const std::string &data);
 void SetRegDword(HKEY root, const std::string &subkey, const char *value, DWORD data);
+void DeleteRegValue(HKEY root, const std::string &subkey, const char *value);
 struct RegValue {
     DWORD Type;
     DWORD Size;
