@@ -115,8 +115,8 @@ int SetAside(const char *path)
         return 1;
     if (!Journal.File)
         return DiscardFile(path);
-    if (!WriteRecord(RECORD_ASIDE, path, 0, 1)
-        || !MoveFileA(path, AsideName(aside, path)))
+    // A file under the aside name is not this run's to bring back.
+    if (!NoFileAt(AsideName(aside, path)) || !WriteRecord(RECORD_ASIDE, path, 0, 1) || !MoveFileA(path, aside))
         return 0;
     LogLine("Set aside %s", path);
     return 1;
@@ -242,6 +242,15 @@ static const void *SecondText(const void *first, int unit)
     return (const WCHAR *)first + lstrlenW((const WCHAR *)first) + 1;
 }
 
+// After a move back failed: 1 when there was nothing to move back, the file
+// gone from where it was moved to, or one in the place it came from.
+static int MovedBack(void)
+{
+    DWORD error = GetLastError();
+
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
+}
+
 // 1 when the change is undone; each undo may be done again, should the
 // one before have been cut off.
 static int UndoRecord(const RECORDHEAD *head)
@@ -266,10 +275,12 @@ static int UndoRecord(const RECORDHEAD *head)
         if (Journal.Running && lstrcmpiA(path, Journal.Running) == 0)
             return NoFileAt(AsideName(aside, path)) || DiscardFile(aside);
         return NoFileAt(AsideName(aside, path)) || ((NoFileAt(path) || DiscardFile(path)) && MoveFileA(aside, path));
+    // A move that was never made (a file of that name was there already),
+    // or was moved back, has nothing to move.
     case RECORD_MOVED:
-        return NoFileAt(to) || MoveFileA(to, path);
+        return MoveFileA(to, path) || MovedBack();
     case RECORD_MOVED_WIDE:
-        return BindWideFileCalls(&calls) && (calls.Move(wideTo, (const WCHAR *)path) || GetLastError() == ERROR_FILE_NOT_FOUND);
+        return BindWideFileCalls(&calls) && (calls.Move(wideTo, (const WCHAR *)path) || MovedBack());
     }
     return 1;
 }

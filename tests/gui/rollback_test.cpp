@@ -543,3 +543,24 @@ TEST_F(Rollback, AnotherProgramsJournalIsLeftAlone)
     std::string difference = SnapshotDifference(before, Snapshot());
     EXPECT_TRUE(difference.empty()) << difference;
 }
+
+// A settings file of the earlier installation whose name the install folder
+// holds already is not moved (the setup says so and goes on); a run that
+// then fails leaves both files, and everything else, as they were.
+TEST_F(Rollback, ASettingsFileAlreadyInTheNewFolderStaysWhenTheRunFails)
+{
+    auto makeClash = [this]() {
+        return MakeState(EARLIER_OTHER_FOLDER) && CreateDirectoryA(Apps.c_str(), NULL)
+               && (WriteBytes(Apps + "\\" + UserFiles[0].Name, "settings already in the new folder"), true);
+    };
+    ASSERT_TRUE(makeClash());
+    const std::vector<std::string> calls = CountCalls();
+    auto licence = std::find(calls.begin(), calls.end(), "CreateFileA ~\\Brindle Apps\\License.txt");
+    ASSERT_NE(licence, calls.end());
+    ASSERT_TRUE(makeClash());
+    const MachineSnapshot before = Snapshot();
+    WatchedRun run = RunFailingAt(licence - calls.begin() + 1);
+    EXPECT_EQ(run.ExitCode, (int)IDS_COPY_FAILED);
+    std::string difference = SnapshotDifference(before, Snapshot());
+    EXPECT_TRUE(difference.empty()) << difference;
+}
