@@ -257,8 +257,6 @@ static int UndoRecord(const RECORDHEAD *head)
 {
     char aside[ASIDE_ROOM];
     const char *path = (const char *)(head + 1);
-    const char *to = (const char *)SecondText(path, 1);
-    const WCHAR *wideTo = (const WCHAR *)SecondText(path, sizeof(WCHAR));
     WIDEFILECALLS calls;
 
     switch (head->Kind) {
@@ -278,9 +276,10 @@ static int UndoRecord(const RECORDHEAD *head)
     // A move that was never made (a file of that name was there already),
     // or was moved back, has nothing to move.
     case RECORD_MOVED:
-        return MoveFileA(to, path) || MovedBack();
+        return MoveFileA((const char *)SecondText(path, 1), path) || MovedBack();
     case RECORD_MOVED_WIDE:
-        return BindWideFileCalls(&calls) && (calls.Move(wideTo, (const WCHAR *)path) || MovedBack());
+        return BindWideFileCalls(&calls)
+               && (calls.Move((const WCHAR *)SecondText(path, sizeof(WCHAR)), (const WCHAR *)path) || MovedBack());
     }
     return 1;
 }
@@ -330,11 +329,12 @@ static void Finish(const BYTE *bytes, DWORD size)
 // when a change could not be undone: the journal stays.
 static int Settle(HANDLE file, const char *path, int done)
 {
-    char madeFolder[JOURNAL_TEXT_ROOM] = "";
+    char madeFolder[JOURNAL_TEXT_ROOM];
     DWORD size, at;
     BYTE *bytes = ReadWhole(file, &size);
     int settled = 1;
 
+    madeFolder[0] = 0;
     if (bytes) {
         for (at = NextRecord(bytes, size, 0); at && NextRecord(bytes, size, at); at = NextRecord(bytes, size, at)) {
             const RECORDHEAD *head = (const RECORDHEAD *)(bytes + at);

@@ -128,9 +128,12 @@ static UINT Run(void)
         failure = ShowBackdrop();
     if (!failure)
         failure = CheckWindowsVersion();
-    // A run cut off by a power cut or a killed process is put back first.
-    if (!failure)
-        RecoverJournal(NULL, NULL);
+    // A run cut off by a power cut or a killed process is put back first;
+    // nothing else changes while a file it changed is held open.
+    if (!failure && RecoverJournal(NULL, NULL) == RECOVERY_UNSETTLED) {
+        SetupState.StepMessageInsert = "";
+        failure = IDS_PRODUCT_RUNNING;
+    }
     // The Windows 95 family has no Start Menu for all users.
     if (!failure && SetupState.GivenShortcut == 1 + SHORTCUT_ALL_USERS
         && SetupState.PlatformId != VER_PLATFORM_WIN32_NT)

@@ -472,61 +472,77 @@ TEST_F(Rollback, KilledRunsAreFinishedByTheUninstaller)
 
 // A run killed before its last registry value, and the next setup, which
 // undoes it, killed in its turn at each change it makes while undoing: the
-// setup after that goes on where the undo stopped and installs as an
-// uninterrupted run does. A journal whose last record a power cut tore (the
-// change it was written for never made) is undone as far as it goes.
+// run after that goes on where the undo stopped, and the machine is as it
+// was before the first run. (It is a run that then stops at its install
+// folder, so that no new installation covers what a wrong undo lost.) In
+// the same folder the undo deletes each copy and brings back the file it
+// replaced, and must not do so twice; in another it moves the settings
+// files back. A journal whose last record a power cut tore (the change it
+// was written for never made) is undone as far as it goes.
 TEST_F(Rollback, SettlingCutOffGoesOnWhereItStopped)
 {
-    const StartingState starting = EARLIER_OTHER_FOLDER;
-    const MachineSnapshot installed = Uninterrupted(starting);
-    ASSERT_TRUE(MakeState(starting));
-    const std::vector<std::string> calls = CountCalls();
     const std::string journalCall = "CreateFileA ~\\Brindle Apps\\" + std::string(JournalFile);
     const std::string lastCopy =
         "CreateFileA ~\\Brindle Apps\\" + std::string(ShippedFiles[ARRAY_LENGTH(ShippedFiles) - 1]);
-    int late = 0, copying = 0;
-    for (int at = 0; at < (int)calls.size(); at++) {
-        if (calls[at].rfind("RegSetValueExA ", 0) == 0)
-            late = at + 1;
-        if (calls[at] == lastCopy)
-            copying = at + 1;
-    }
-    ASSERT_GT(late, 0);
-    ASSERT_GT(copying, 0);
+    // Settles what it finds, then refuses the drive.
+    auto settleOnly = [this]() {
+        WatchedRun run = RunWatched("\"" + Plain + "\\" + SetupFile + "\" /S /D=1:\\Tool", "", 30000);
+        EXPECT_EQ(run.ExitCode, (int)IDS_BAD_DRIVE);
+    };
+    for (StartingState starting : { EARLIER_SAME_FOLDER, EARLIER_OTHER_FOLDER }) {
+        SCOPED_TRACE(StateNames[starting]);
+        ASSERT_TRUE(MakeState(starting));
+        const MachineSnapshot before = Snapshot();
+        const std::vector<std::string> calls = CountCalls();
+        int late = 0, copying = 0;
+        for (int at = 0; at < (int)calls.size(); at++) {
+            if (calls[at].rfind("RegSetValueExA ", 0) == 0)
+                late = at + 1;
+            if (calls[at] == lastCopy)
+                copying = at + 1;
+        }
+        ASSERT_GT(late, 0);
+        ASSERT_GT(copying, 0);
 
-    // The settling run's changes: after it opens the journal left, up to
-    // the one it begins for itself.
-    ASSERT_TRUE(MakeState(starting));
-    ASSERT_TRUE(RunKilledAt(late).Reached);
-    const std::vector<std::string> settling = CountCalls();
-    auto opened = std::find(settling.begin(), settling.end(), journalCall);
-    ASSERT_NE(opened, settling.end());
-    auto begun = std::find(opened + 1, settling.end(), journalCall);
-    ASSERT_NE(begun, settling.end());
-    const int first = opened - settling.begin() + 2, last = begun - settling.begin();
-    ASSERT_LT(first, last) << "the settling run undid nothing";
-    for (int m = first; m <= last; m += 3) {
-        SCOPED_TRACE("the undo killed before its change call " + std::to_string(m) + ", " + settling[m - 1]);
+        // The settling run's undo: after it opens the journal left, up to
+        // the first change of its own installation, the install folder it
+        // makes again (in another folder) or the look for a journal there.
         ASSERT_TRUE(MakeState(starting));
         ASSERT_TRUE(RunKilledAt(late).Reached);
-        ASSERT_TRUE(RunKilledAt(m).Reached);
-        EXPECT_EQ(RunPlain(Apps), 0);
-        std::string difference = SnapshotDifference(installed, Snapshot());
-        EXPECT_TRUE(difference.empty()) << "not as an uninterrupted installation:\n" << difference;
-    }
+        const std::vector<std::string> settling = CountCalls();
+        auto opened = std::find(settling.begin(), settling.end(), journalCall);
+        ASSERT_NE(opened, settling.end());
+        auto own = std::find_if(opened + 1, settling.end(), [&](const std::string &call) {
+            return call == journalCall || call.rfind("CreateDirectoryA ", 0) == 0;
+        });
+        ASSERT_NE(own, settling.end());
+        const int first = opened - settling.begin() + 2, last = own - settling.begin();
+        ASSERT_LT(first, last) << "the settling run undid nothing";
+        for (int m = first; m <= last; m += 3) {
+            SCOPED_TRACE("the undo killed before its change call " + std::to_string(m) + ", " + settling[m - 1]);
+            ASSERT_TRUE(MakeState(starting));
+            ASSERT_TRUE(RunKilledAt(late).Reached);
+            ASSERT_TRUE(RunKilledAt(m).Reached);
+            settleOnly();
+            std::string difference = SnapshotDifference(before, Snapshot());
+            EXPECT_TRUE(difference.empty()) << "not as before the first run:\n" << difference;
+        }
+        if (starting != EARLIER_OTHER_FOLDER)
+            continue;
 
-    SCOPED_TRACE("the last record torn");
-    ASSERT_TRUE(MakeState(starting));
-    ASSERT_TRUE(RunKilledAt(copying).Reached);
-    const std::string journal = Apps + "\\" + JournalFile, records = ReadBytes(journal);
-    ASSERT_GT(records.size(), 2u);
-    DWORD attributes = GetFileAttributesA(journal.c_str());
-    SetFileAttributesA(journal.c_str(), FILE_ATTRIBUTE_NORMAL);
-    WriteBytes(journal, records.substr(0, records.size() - 2));
-    SetFileAttributesA(journal.c_str(), attributes);
-    EXPECT_EQ(RunPlain(Apps), 0);
-    std::string difference = SnapshotDifference(installed, Snapshot());
-    EXPECT_TRUE(difference.empty()) << "not as an uninterrupted installation:\n" << difference;
+        SCOPED_TRACE("the last record torn");
+        ASSERT_TRUE(MakeState(starting));
+        ASSERT_TRUE(RunKilledAt(copying).Reached);
+        const std::string journal = Apps + "\\" + JournalFile, records = ReadBytes(journal);
+        ASSERT_GT(records.size(), 2u);
+        DWORD attributes = GetFileAttributesA(journal.c_str());
+        SetFileAttributesA(journal.c_str(), FILE_ATTRIBUTE_NORMAL);
+        WriteBytes(journal, records.substr(0, records.size() - 2));
+        SetFileAttributesA(journal.c_str(), attributes);
+        settleOnly();
+        std::string difference = SnapshotDifference(before, Snapshot());
+        EXPECT_TRUE(difference.empty()) << "not as before the first run:\n" << difference;
+    }
 }
 
 // A journal of another format, a later program's, named in the registry
@@ -555,12 +571,44 @@ TEST_F(Rollback, ASettingsFileAlreadyInTheNewFolderStaysWhenTheRunFails)
     };
     ASSERT_TRUE(makeClash());
     const std::vector<std::string> calls = CountCalls();
-    auto licence = std::find(calls.begin(), calls.end(), "CreateFileA ~\\Brindle Apps\\License.txt");
-    ASSERT_NE(licence, calls.end());
+    // The copy, the last call that names the file: the look for files in use names it first.
+    auto licence = std::find(calls.rbegin(), calls.rend(), "CreateFileA ~\\Brindle Apps\\License.txt");
+    ASSERT_NE(licence, calls.rend());
     ASSERT_TRUE(makeClash());
     const MachineSnapshot before = Snapshot();
-    WatchedRun run = RunFailingAt(licence - calls.begin() + 1);
+    WatchedRun run = RunFailingAt(calls.rend() - licence);
     EXPECT_EQ(run.ExitCode, (int)IDS_COPY_FAILED);
     std::string difference = SnapshotDifference(before, Snapshot());
     EXPECT_TRUE(difference.empty()) << difference;
+}
+
+// A file of the killed run held open while the next setup would undo it:
+// that setup changes nothing else and ends with 225; once the file is let
+// go, the setup after it finishes the undo and installs.
+TEST_F(Rollback, AHeldFileKeepsTheUndoForTheNextRun)
+{
+    const StartingState starting = EARLIER_SAME_FOLDER;
+    const MachineSnapshot installed = Uninterrupted(starting);
+    ASSERT_TRUE(MakeState(starting));
+    const std::vector<std::string> calls = CountCalls();
+    const std::string lastCopy =
+        "CreateFileA ~\\Brindle Apps\\" + std::string(ShippedFiles[ARRAY_LENGTH(ShippedFiles) - 1]);
+    // The copy, the last call that names the file: the look for files in use names it first.
+    auto copying = std::find(calls.rbegin(), calls.rend(), lastCopy);
+    ASSERT_NE(copying, calls.rend());
+    ASSERT_TRUE(MakeState(starting));
+    ASSERT_TRUE(RunKilledAt(calls.rend() - copying).Reached);
+    {
+        HANDLE held = CreateFileA((Apps + "\\" + ProgramFile).c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        const MachineSnapshot whileHeld = Snapshot();
+        EXPECT_EQ(RunPlain(Apps), (int)IDS_PRODUCT_RUNNING);
+        CloseHandle(held);
+        // Only what was undone before the held file changed: the journal is still there.
+        EXPECT_TRUE(FileExists(Apps + "\\" + JournalFile));
+        EXPECT_NE(whileHeld, Snapshot()) << "nothing was undone";
+    }
+    EXPECT_EQ(RunPlain(Apps), 0);
+    std::string difference = SnapshotDifference(installed, Snapshot());
+    EXPECT_TRUE(difference.empty()) << "not as an uninterrupted installation:\n" << difference;
 }
