@@ -122,14 +122,19 @@ int SetAside(const char *path)
     return 1;
 }
 
-int LeaveFolder(const char *folder)
+static int RemoveFolder(const char *folder)
 {
-    if (Journal.File)
-        return WriteRecord(RECORD_LEAVE, folder, 0, 1);
     if (!RemoveDirectoryA(folder))
         return 0;
     LogLine("Removed the folder %s", folder);
     return 1;
+}
+
+int LeaveFolder(const char *folder)
+{
+    if (Journal.File)
+        return WriteRecord(RECORD_LEAVE, folder, 0, 1);
+    return RemoveFolder(folder);
 }
 
 // The journal of a run in progress is named in a key that every Windows
@@ -139,7 +144,7 @@ static int OpenJournalKey(REGSAM access, HKEY *key)
 {
     char path[CURRENT_VERSION_ROOM];
 
-    WindowsCurrentVersionKey(path);
+    CurrentVersionPath(path, 0, 0);
     return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, access, key) == ERROR_SUCCESS;
 }
 
@@ -368,8 +373,7 @@ void RemoveMadeFolder(const char *folder)
     // No folder can be removed while it is a process's current folder.
     if (FolderOf(parent, folder, FOLDER_AND_BACKSLASH))
         SetCurrentDirectoryA(parent);
-    if (RemoveDirectoryA(folder))
-        LogLine("Removed the folder %s", folder);
+    RemoveFolder(folder);
 }
 
 void UndoJournal(void)

@@ -63,13 +63,17 @@ int ReadKeyPath(HKEY key, const char *value, char *to, DWORD room)
     return AnsiPathOf(to, room, text);
 }
 
-char *WindowsCurrentVersionKey(char *to)
+char *CurrentVersionPath(char *to, const char *key, const char *entry)
 {
+    const char *below[] = { key, entry };
     char *end = CopyText(to, MachineSoftwareKey);
 
     for (const char *name : CurrentVersionChain)
         end = CopyText(CopyText(end, "\\"), name);
-    return end;
+    for (const char *name : below)
+        if (name)
+            end = CopyText(CopyText(end, "\\"), name);
+    return to;
 }
 
 HKEY AssociationKey(DWORD platformId, DWORD majorVersion, const char *name, char *to)

@@ -25,10 +25,11 @@ int ReadKeyText(HKEY key, const char *value, char *to, DWORD room);
 // characters the code page lacks. 1 when read and it has such a form.
 int ReadKeyPath(HKEY key, const char *value, char *to, DWORD room);
 
-// SOFTWARE\Microsoft\Windows\CurrentVersion, below HKEY_LOCAL_MACHINE, in
-// CURRENT_VERSION_ROOM bytes; returns its end.
+// SOFTWARE\Microsoft\Windows\CurrentVersion, below HKEY_LOCAL_MACHINE,
+// and below it a key and an entry of that key when given (either may be
+// 0); returns to. The key alone takes CURRENT_VERSION_ROOM bytes.
 #define CURRENT_VERSION_ROOM 48
-char *WindowsCurrentVersionKey(char *to);
+char *CurrentVersionPath(char *to, const char *key, const char *entry);
 
 // The root and the path below it of a key of the machine's file
 // associations (the extension or the file type) on that platform and major

@@ -22,18 +22,15 @@ struct KEYPLACE {
 // The keys that the registry step writes, parents before their subkeys.
 static void TouchedKeys(KEYPLACE *places, DWORD platformId, DWORD majorVersion)
 {
-    char *end;
-
     for (int i = 0; i < PLACE_COUNT; i++) {
         places[i].Root = HKEY_LOCAL_MACHINE;
         places[i].Kind = SAVED_WHOLE;
     }
     JoinPath(places[0].Path, MachineSoftwareKey, MakerName);
-    end = WindowsCurrentVersionKey(places[1].Path);
-    CopyText(CopyText(CopyText(CopyText(end, "\\"), AppPathsKey), "\\"), ProgramFile);
-    CopyText(CopyText(WindowsCurrentVersionKey(places[2].Path), "\\"), UninstallKey);
+    CurrentVersionPath(places[1].Path, AppPathsKey, ProgramFile);
+    CurrentVersionPath(places[2].Path, UninstallKey, 0);
     places[2].Kind = SAVED_EXISTENCE;
-    JoinPath(places[3].Path, places[2].Path, ProductName);
+    CurrentVersionPath(places[3].Path, UninstallKey, ProductName);
     places[4].Root = HKEY_CURRENT_USER;
     JoinPath(places[4].Path, UserSoftwareKey, MakerName);
     places[5].Root = AssociationKey(platformId, majorVersion, SettingsExtension, places[5].Path);

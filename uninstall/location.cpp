@@ -7,16 +7,6 @@ char *AddName(char *end, const char *name)
     return CopyText(CopyText(end, "\\"), name);
 }
 
-char *CurrentVersionPath(char *to, const char *key, const char *entry)
-{
-    char *end = CopyText(to, MachineSoftwareKey);
-
-    for (const char *name : CurrentVersionChain)
-        end = AddName(end, name);
-    AddName(AddName(end, key), entry);
-    return to;
-}
-
 typedef int (*ValueReader)(HKEY key, const char *value, char *to, DWORD room);
 typedef LONG(WINAPI *QueryValueCall)(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
 typedef DWORD(WINAPI *ModuleNameCall)(HMODULE, LPWSTR, DWORD);

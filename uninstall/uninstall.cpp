@@ -58,15 +58,12 @@ UINT Uninstall(void)
     // An installation cut off by a power cut or a killed process is put back
     // first; what is then installed is what goes. A copy of this program
     // that the cut-off run made is all there is of it here, and goes too.
-    switch (RecoverJournal(UninstallState.Folder, UninstallState.Program)) {
-    case RECOVERY_UNSETTLED:
+    UINT recovery = RecoverJournal(UninstallState.Folder, UninstallState.Program);
+    if (recovery == RECOVERY_UNSETTLED) {
         NoteRemaining(UninstallState.Folder, JournalFile);
         return NotRemoved();
-    case RECOVERY_RUNNING_LEFT:
-        UninstallState.LeftByUndo = 1;
-        break;
     }
-    if (!IsInstalled() && !UninstallState.LeftByUndo) {
+    if (!IsInstalled() && recovery != RECOVERY_RUNNING_LEFT) {
         Say(IDS_NOT_INSTALLED, MB_ICONINFORMATION, UninstallState.Folder);
         return 0;
     }

@@ -41,7 +41,6 @@ struct UNINSTALLSTATE {
     BYTE EntryHere;          // the uninstall entry names a program in this folder
     BYTE OtherInstallation;  // the App Paths entry names another folder: the registry stays
     BYTE UserFilesLeft;      // files that Setup did not install keep the folder
-    BYTE LeftByUndo;         // this program is all an undone installation left here
     BYTE RemainingCut;
     BYTE CopyMade;           // MADE_* of the temporary copy
     HANDLE CopyHeld;         // the copy, open so that nobody else can change it until it runs
@@ -64,7 +63,6 @@ void NoteRemaining(const char *first, const char *second);
 // location.cpp
 // Appends a backslash and a name to a path at its end; returns the new end.
 char *AddName(char *end, const char *name);
-char *CurrentVersionPath(char *to, const char *key, const char *entry);
 int ReadString(HKEY root, const char *path, const char *value, char *to, DWORD room);
 int InOwnFolder(const char *file);
 int FileThere(const char *path);

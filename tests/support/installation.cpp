@@ -339,20 +339,36 @@ std::string ShortcutPath(int csidl)
     return StartMenuFolder(csidl) + "\\Brindlecast.lnk";
 }
 
+// Loads a shortcut file into the shell's link object through its ANSI or
+// wide interface and shows it to `read`; false when it cannot be loaded.
+template <typename Link, typename Read>
+static bool ReadLoadedShortcut(const WCHAR *path, REFIID linkInterface, Read read)
+{
+    Link *link = NULL;
+    IPersistFile *file = NULL;
+    HRESULT initialised = CoInitialize(NULL);
+    bool loaded = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, linkInterface, (void **)&link))
+                  && SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void **)&file))
+                  && SUCCEEDED(file->Load(path, STGM_READ));
+    if (loaded)
+        read(link);
+    if (file)
+        file->Release();
+    if (link)
+        link->Release();
+    if (SUCCEEDED(initialised))
+        CoUninitialize();
+    return loaded;
+}
+
 WideShortcutInfo ReadWideShortcut(int csidl)
 {
     WideShortcutInfo info = { false, L"", L"" };
-    IShellLinkW *link = NULL;
-    IPersistFile *file = NULL;
     WCHAR path[MAX_PATH * 2] = L"";
-    HRESULT initialised = CoInitialize(NULL);
 
     SHGetFolderPathW(NULL, csidl, NULL, 0, path);
     std::wstring shortcut = std::wstring(path) + L"\\Brindlecast.lnk";
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkW, (void **)&link))
-        && SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void **)&file))
-        && SUCCEEDED(file->Load(shortcut.c_str(), STGM_READ))) {
-        info.Found = true;
+    info.Found = ReadLoadedShortcut<IShellLinkW>(shortcut.c_str(), IID_IShellLinkW, [&](IShellLinkW *link) {
         LPITEMIDLIST target = NULL;
         path[0] = 0;
         if (SUCCEEDED(link->GetIDList(&target)) && target) {
@@ -363,31 +379,19 @@ WideShortcutInfo ReadWideShortcut(int csidl)
         path[0] = 0;
         link->GetWorkingDirectory(path, MAX_PATH * 2);
         info.WorkingDir = path;
-    }
-    if (file)
-        file->Release();
-    if (link)
-        link->Release();
-    if (SUCCEEDED(initialised))
-        CoUninitialize();
+    });
     return info;
 }
 
 ShortcutInfo ReadShortcut(int csidl)
 {
     ShortcutInfo info = { false, "", "", "", "", "", 0 };
-    IShellLinkA *link = NULL;
-    IPersistFile *file = NULL;
     WCHAR wide[MAX_PATH * 2];
-    char text[MAX_PATH * 2];
-    int icon = 0;
-    HRESULT initialised = CoInitialize(NULL);
 
     MultiByteToWideChar(CP_ACP, 0, ShortcutPath(csidl).c_str(), -1, wide, MAX_PATH * 2);
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void **)&link))
-        && SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void **)&file))
-        && SUCCEEDED(file->Load(wide, STGM_READ))) {
-        info.Found = true;
+    info.Found = ReadLoadedShortcut<IShellLinkA>(wide, IID_IShellLinkA, [&](IShellLinkA *link) {
+        char text[MAX_PATH * 2];
+        int icon = 0;
         text[0] = 0;
         link->GetPath(text, sizeof text, NULL, SLGP_RAWPATH);
         info.Target = text;
@@ -404,13 +408,7 @@ ShortcutInfo ReadShortcut(int csidl)
         link->GetIconLocation(text, sizeof text, &icon);
         info.IconPath = text;
         link->GetHotkey(&info.Hotkey);
-    }
-    if (file)
-        file->Release();
-    if (link)
-        link->Release();
-    if (SUCCEEDED(initialised))
-        CoUninitialize();
+    });
     return info;
 }
 
