@@ -34,8 +34,14 @@ SetupRun StartProgram(const std::wstring &commandLine, const std::string &folder
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = startup.hStdOutput = startup.hStdError = nothing;
     std::wstring current = folder.empty() ? std::wstring(temp) : WideText(folder);
-    run.Started =
-        CreateProcessW(NULL, &command[0], NULL, NULL, TRUE, 0, NULL, current.c_str(), &startup, &run.Process) != 0;
+    // Wine has now and then refused a start with ERROR_INTERNAL_ERROR in
+    // tests that kill processes; such a start is tried again, three times at most.
+    for (int tries = 0; tries < 3; tries++) {
+        run.Started =
+            CreateProcessW(NULL, &command[0], NULL, NULL, TRUE, 0, NULL, current.c_str(), &startup, &run.Process) != 0;
+        if (run.Started || GetLastError() != ERROR_INTERNAL_ERROR)
+            break;
+    }
     // A test that finds no window or no exit code then says why.
     if (!run.Started)
         fprintf(stderr, "Could not start %ls: error %lu\n", commandLine.c_str(), GetLastError());
